@@ -1,0 +1,68 @@
+// Exceptions the program raises, with their exact texts, and the small conversions that
+// raise them.
+#pragma once
+
+#include <cstdarg>
+#include <stdexcept>
+#include <string>
+
+// Base of every error the program raises itself. The message box that reports it shows
+// Message().
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message) : message_(std::move(message)) {}
+    const std::string& Message() const { return message_; }
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
+};
+
+// "'%s' is not a valid integer value"
+class EConvertError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A failed file or directory operation; the text follows the platform's error code.
+class EInOutError : public Exception {
+public:
+    explicit EInOutError(int code);
+    int ErrorCode() const { return code_; }
+
+private:
+    int code_;
+};
+
+// "Value must be between %d and %d" and other misuse of a component.
+class EInvalidOperation : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// A resource the platform refuses, such as "Text exceeds memo capacity".
+class EOutOfResources : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// printf-style formatting into a std::string.
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// The text of the input/output error for a platform error code.
+std::string InOutErrorText(int code);
+
+// Decimal (or $hex) text to integer; raises EConvertError on anything else.
+int StrToInt(const std::string& text);
+
+// Adds a full stop when the text's last character has a code above that of ".".
+std::string WithFullStop(const std::string& text);
+
+// File-name case conversions of the platform (ASCII letters only, as in its code page).
+std::string AnsiLowerCaseFileName(std::string s);
+std::string AnsiUpperCaseFileName(std::string s);
+
+// The last component of a platform path's directory part, with its trailing "\".
+std::string ExtractFilePath(const std::string& path);
+std::string ExtractFileName(const std::string& path);
+std::string IncludeTrailingBackslash(const std::string& path);

@@ -1,0 +1,102 @@
+#include "support/TestSupport.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+namespace testing_support {
+
+TempDir::TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "installer-test-XXXXXX").string();
+    if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Folders made read-only by a test must become writable again to be removed.
+    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::end(it); ++it)
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+void WriteFile(const std::string& nativePath, const std::string& bytes) {
+    fs::create_directories(fs::path(nativePath).parent_path());
+    std::ofstream out(nativePath, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadFile(const std::string& nativePath) {
+    std::ifstream in(nativePath, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+bool Exists(const std::string& nativePath) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(nativePath, ec));
+}
+
+void MakeDirs(const std::string& nativePath) { fs::create_directories(nativePath); }
+
+std::vector<std::string> ListFiles(const std::string& root) {
+    std::vector<std::string> out;
+    for (auto& e : fs::recursive_directory_iterator(root))
+        if (e.is_regular_file()) out.push_back(fs::relative(e.path(), root).string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+int Run(const std::string& command, std::string* output) {
+    std::string cmd = command + " 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return -1;
+    std::array<char, 4096> buf{};
+    std::string text;
+    size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) text.append(buf.data(), n);
+    int status = pclose(p);
+    if (output) *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string Quote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) {
+        if (c == '\'') out += "'\\''";
+        else out += c;
+    }
+    return out + "'";
+}
+
+DriveMapScope::DriveMapScope(std::vector<platform::Drive> drives)
+    : saved_(platform::Drives()), savedCwd_(fs::current_path().string()) {
+    platform::SetDrives(std::move(drives));
+}
+
+DriveMapScope::~DriveMapScope() {
+    std::error_code ec;
+    fs::current_path(savedCwd_, ec);
+    platform::SetDrives(saved_);
+}
+
+platform::Drive MakeDrive(char letter, const std::string& nativeRoot, platform::DriveType type,
+                          const std::string& label) {
+    platform::Drive d;
+    d.Letter = letter;
+    d.NativeRoot = nativeRoot;
+    d.Type = type;
+    d.Label = label;
+    return d;
+}
+
+}  // namespace testing_support
