@@ -1,0 +1,60 @@
+#include "framework/Classes.h"
+
+#include <algorithm>
+
+namespace {
+
+// Components created while a stored description is being read.
+int loadingDepth = 0;
+std::vector<TComponent*>* loadingList = nullptr;
+
+}  // namespace
+
+TComponent::TComponent(TComponent* owner) : owner_(owner) {
+    if (owner_) owner_->components_.push_back(this);
+    if (loadingDepth > 0) {
+        state_ |= csLoading | csReading;
+        if (loadingList) loadingList->push_back(this);
+    }
+}
+
+TComponent::~TComponent() {
+    state_ |= csDestroying;
+    // Owned components go in reverse order of creation.
+    while (!components_.empty()) {
+        TComponent* c = components_.back();
+        components_.pop_back();
+        c->owner_ = nullptr;
+        delete c;
+    }
+    if (owner_) owner_->RemoveComponent(this);
+    if (loadingList) std::erase(*loadingList, this);
+}
+
+void TComponent::RemoveComponent(TComponent* c) { std::erase(components_, c); }
+
+TComponent* TComponent::FindComponent(const std::string& name) const {
+    for (TComponent* c : components_)
+        if (c->name_ == name) return c;
+    return nullptr;
+}
+
+void TComponent::ReadState(const std::function<void()>& build) {
+    std::vector<TComponent*> created;
+    std::vector<TComponent*>* outer = loadingList;
+    loadingList = &created;
+    ++loadingDepth;
+    try {
+        build();
+    } catch (...) {
+        --loadingDepth;
+        loadingList = outer;
+        throw;
+    }
+    --loadingDepth;
+    loadingList = outer;
+    for (TComponent* c : created) c->state_ &= ~(csLoading | csReading);
+    if (outer) outer->insert(outer->end(), created.begin(), created.end());
+    if (loadingDepth == 0)
+        for (TComponent* c : created) c->Loaded();
+}
