@@ -20,15 +20,18 @@ TComponent::TComponent(TComponent* owner) : owner_(owner) {
 
 TComponent::~TComponent() {
     state_ |= csDestroying;
-    // Owned components go in reverse order of creation.
+    DestroyComponents();
+    if (owner_) owner_->RemoveComponent(this);
+    if (loadingList) std::erase(*loadingList, this);
+}
+
+void TComponent::DestroyComponents() {
     while (!components_.empty()) {
         TComponent* c = components_.back();
         components_.pop_back();
         c->owner_ = nullptr;
         delete c;
     }
-    if (owner_) owner_->RemoveComponent(this);
-    if (loadingList) std::erase(*loadingList, this);
 }
 
 void TComponent::RemoveComponent(TComponent* c) { std::erase(components_, c); }

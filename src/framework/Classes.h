@@ -51,6 +51,9 @@ protected:
     // must know it while tearing down).
     void Destroying() { state_ |= csDestroying; }
     void SetDesigning(bool on) { state_ = on ? state_ | csDesigning : state_ & ~csDesigning; }
+    // Frees the owned components now, newest first (a window frees its controls before
+    // its own window goes).
+    void DestroyComponents();
 
 private:
     void RemoveComponent(TComponent* c);

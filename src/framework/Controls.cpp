@@ -1,0 +1,328 @@
+#include "framework/Controls.h"
+
+#include <QEvent>
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <algorithm>
+#include <cstdio>
+
+#include "framework/Forms.h"
+
+// ---- Dispatch ------------------------------------------------------------------------------------
+
+namespace {
+
+std::function<void(const std::exception&)>& exceptionHandler() {
+    static std::function<void(const std::exception&)> h;
+    return h;
+}
+
+}  // namespace
+
+void SetExceptionHandler(std::function<void(const std::exception&)> handler) {
+    exceptionHandler() = std::move(handler);
+}
+
+void Dispatch(const std::function<void()>& handler) {
+    auto report = [](const std::exception& e) {
+        if (exceptionHandler()) {
+            try {
+                exceptionHandler()(e);
+            } catch (...) {
+                std::fprintf(stderr, "error while reporting an error: %s\n", e.what());
+            }
+        } else {
+            std::fprintf(stderr, "%s\n", e.what());
+        }
+    };
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        report(e);
+    } catch (...) {
+        report(std::runtime_error("Unknown error"));
+    }
+}
+
+TShiftState ShiftStateOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
+    TShiftState s = 0;
+    if (mods & Qt::ShiftModifier) s |= ssShift;
+    if (mods & Qt::AltModifier) s |= ssAlt;
+    if (mods & Qt::ControlModifier) s |= ssCtrl;
+    if (buttons & Qt::LeftButton) s |= ssLeft;
+    if (buttons & Qt::RightButton) s |= ssRight;
+    if (buttons & Qt::MiddleButton) s |= ssMiddle;
+    return s;
+}
+
+TMouseButton MouseButtonOf(Qt::MouseButton b) {
+    if (b == Qt::RightButton) return TMouseButton::mbRight;
+    if (b == Qt::MiddleButton) return TMouseButton::mbMiddle;
+    return TMouseButton::mbLeft;
+}
+
+// ---- TControl ------------------------------------------------------------------------------------
+
+TControl::TControl(TComponent* owner) : TComponent(owner) {
+    font_.OnChange = [this](TFont*) { FontChanged(); };
+}
+
+TControl::~TControl() {
+    if (parent_) parent_->removeControl(this);
+    if (widget_) {
+        widget_->hide();
+        // The toolkit may still hold events for the widget; let it go at its own pace.
+        widget_->setParent(nullptr);
+        widget_->deleteLater();
+        widget_ = nullptr;
+    }
+}
+
+void TControl::SetWidget(QWidget* widget) {
+    widget_ = widget;
+    widget_->setMouseTracking(true);
+    syncGeometry();
+}
+
+void TControl::syncGeometry() {
+    if (widget_ && !widget_->isWindow()) widget_->setGeometry(left_, top_, width_, height_);
+}
+
+void TControl::SetParent(TWinControl* parent) {
+    if (parent == parent_) return;
+    if (parent_) parent_->removeControl(this);
+    parent_ = parent;
+    if (parent_) {
+        parent_->insertControl(this);
+        if (widget_) {
+            widget_->setParent(parent_->ClientWidget());
+            syncGeometry();
+            widget_->setVisible(visible_);
+        }
+    } else if (widget_) {
+        widget_->setParent(nullptr);
+    }
+}
+
+TForm* TControl::ParentForm() const {
+    const TControl* c = this;
+    while (c) {
+        if (auto* f = dynamic_cast<TForm*>(const_cast<TControl*>(c))) return f;
+        c = c->parent_;
+    }
+    return nullptr;
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    if (left == left_ && top == top_ && width == width_ && height == height_) return;
+    left_ = left;
+    top_ = top;
+    width_ = std::max(0, width);
+    height_ = std::max(0, height);
+    syncGeometry();
+}
+
+void TControl::SetVisible(bool v) {
+    if (v == visible_) return;
+    visible_ = v;
+    if (widget_ && parent_) widget_->setVisible(v);
+}
+
+bool TControl::Showing() const {
+    if (!visible_) return false;
+    if (!parent_) return dynamic_cast<const TForm*>(this) != nullptr;
+    return parent_->Showing();
+}
+
+void TControl::SetEnabled(bool e) {
+    if (e == enabled_) return;
+    enabled_ = e;
+    Invalidate();
+}
+
+void TControl::SetHint(const std::string& h) {
+    hint_ = h;
+    if (widget_) widget_->setToolTip(showHint_ ? QString::fromStdString(hint_) : QString());
+}
+
+void TControl::SetShowHint(bool s) {
+    showHint_ = s;
+    SetHint(hint_);
+}
+
+void TControl::SetColor(TColor c) {
+    if (c == color_) return;
+    color_ = c;
+    Invalidate();
+}
+
+void TControl::Invalidate() {
+    if (widget_) widget_->update();
+}
+
+void TControl::Repaint() {
+    if (widget_) widget_->repaint();
+}
+
+void TControl::Click() {
+    if (OnClick) OnClick(this);
+}
+
+void TControl::DblClick() {
+    if (OnDblClick) OnDblClick(this);
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (button == TMouseButton::mbLeft) mouseDown_ = true;
+    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int x, int y) {
+    if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    bool wasDown = mouseDown_ && button == TMouseButton::mbLeft;
+    mouseDown_ = false;
+    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+    if (wasDown && enabled_ && ClientRect().Contains(x, y)) Click();
+}
+
+// ---- TGraphicControl -----------------------------------------------------------------------------
+
+TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {
+    SetWidget(new ControlWidget(this));
+}
+
+void TGraphicControl::SetBounds(int left, int top, int width, int height) {
+    bool resized = width != Width() || height != Height();
+    TControl::SetBounds(left, top, width, height);
+    if (resized) Invalidate();
+}
+
+void TGraphicControl::paintSurface() {
+    int w = std::max(1, Width()), h = std::max(1, Height());
+    if (surface_.width() != w || surface_.height() != h)
+        surface_ = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    if (!(ControlStyle() & csOpaque)) surface_.fill(Qt::transparent);
+    canvas_ = TCanvas(&surface_);
+    canvas_.SetFont(Font());
+    canvas_.Brush().Color = Color();
+    ++paintCount_;
+    Paint();
+    dirty_ = false;
+}
+
+void TGraphicControl::Repaint() {
+    paintSurface();
+    if (widget_) widget_->repaint();
+}
+
+void TGraphicControl::Invalidate() {
+    dirty_ = true;
+    if (widget_) widget_->update();
+}
+
+// ---- TWinControl ---------------------------------------------------------------------------------
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::~TWinControl() {
+    for (TControl* c : controls_) c->parent_ = nullptr;
+    controls_.clear();
+}
+
+void TWinControl::insertControl(TControl* c) { controls_.push_back(c); }
+
+void TWinControl::removeControl(TControl* c) { std::erase(controls_, c); }
+
+void TWinControl::HandleNeeded() {
+    if (handleAllocated_) return;
+    handleAllocated_ = true;
+    CreateWnd();
+    CreateChildHandles();
+}
+
+void TWinControl::CreateChildHandles() {
+    // Copy: a window creation may add controls.
+    std::vector<TControl*> children = controls_;
+    for (TControl* c : children)
+        if (auto* w = dynamic_cast<TWinControl*>(c)) w->HandleNeeded();
+}
+
+void TWinControl::SetFocus() {
+    if (widget_) widget_->setFocus(Qt::OtherFocusReason);
+}
+
+bool TWinControl::Focused() const { return widget_ && widget_->hasFocus(); }
+
+// ---- ControlWidget -------------------------------------------------------------------------------
+
+ControlWidget::ControlWidget(TControl* control, QWidget* parent) : QWidget(parent), control_(control) {
+    setMouseTracking(true);
+}
+
+void ControlWidget::paintEvent(QPaintEvent*) {
+    auto* g = dynamic_cast<TGraphicControl*>(control_);
+    if (!g) return;
+    Dispatch([&] {
+        if (g->dirty_) g->paintSurface();
+    });
+    QPainter p(this);
+    p.drawImage(0, 0, g->surface_);
+}
+
+void ControlWidget::mousePressEvent(QMouseEvent* e) {
+    if (e->button() == Qt::RightButton) {
+        e->ignore();  // the form opens its context menu
+        return;
+    }
+    QPoint pos = e->position().toPoint();
+    Dispatch([&] {
+        control_->MouseDown(MouseButtonOf(e->button()), ShiftStateOf(e->modifiers(), e->buttons()),
+                            pos.x(), pos.y());
+    });
+}
+
+void ControlWidget::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() == Qt::RightButton) {
+        e->ignore();
+        return;
+    }
+    QPoint pos = e->position().toPoint();
+    Dispatch([&] {
+        control_->MouseUp(MouseButtonOf(e->button()), ShiftStateOf(e->modifiers(), e->buttons()),
+                          pos.x(), pos.y());
+    });
+}
+
+void ControlWidget::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    QPoint pos = e->position().toPoint();
+    Dispatch([&] {
+        control_->MouseDown(TMouseButton::mbLeft,
+                            ShiftStateOf(e->modifiers(), e->buttons()) | ssDouble, pos.x(), pos.y());
+        control_->DblClick();
+    });
+}
+
+void ControlWidget::mouseMoveEvent(QMouseEvent* e) {
+    QPoint pos = e->position().toPoint();
+    Dispatch([&] {
+        control_->MouseMove(ShiftStateOf(e->modifiers(), e->buttons()), pos.x(), pos.y());
+    });
+}
+
+bool ControlWidget::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        // A control with hints off shows none, and none from beneath it either.
+        if (!control_->ShowHint() || control_->Hint().empty()) {
+            QToolTip::hideText();
+            e->accept();
+            return true;
+        }
+    }
+    return QWidget::event(e);
+}

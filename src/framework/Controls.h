@@ -1,0 +1,242 @@
+// Controls: the visual components a form places. A windowless control (TGraphicControl)
+// paints through a canvas into an image of its own size, which is then shown on its
+// parent; a windowed control (TWinControl) wraps a toolkit widget. Every call from the
+// toolkit into a control's handlers goes through Dispatch, so an error raised by a handler
+// reaches the error box and never unwinds through the toolkit.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/Classes.h"
+#include "framework/Graphics.h"
+
+class TWinControl;
+class TForm;
+class TPopupMenu;
+
+// Runs code called from the toolkit; an escaping error goes to the exception handler.
+void Dispatch(const std::function<void()>& handler);
+// The exception handler (the application installs the error box).
+void SetExceptionHandler(std::function<void(const std::exception&)> handler);
+
+enum TShiftStateFlag : unsigned {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64,
+};
+using TShiftState = unsigned;
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TMouseEvent =
+    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TKeyEvent = std::function<void(TObject* Sender, int& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+
+enum TControlStyleFlag : unsigned {
+    csOpaque = 0x1,
+    csFramed = 0x2,
+    csClickEvents = 0x4,
+    csCaptureMouse = 0x8,
+};
+
+class TControl : public TComponent {
+public:
+    explicit TControl(TComponent* owner);
+    ~TControl() override;
+
+    TWinControl* Parent() const { return parent_; }
+    void SetParent(TWinControl* parent);
+    // The form the control stands on, or null.
+    TForm* ParentForm() const;
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    TRect BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
+    TRect ClientRect() const { return {0, 0, width_, height_}; }
+
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool v);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    // Visible, and so is every parent up to a shown form.
+    bool Showing() const;
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool e);
+
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& h);
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool s);
+
+    TColor Color() const { return color_; }
+    virtual void SetColor(TColor c);
+    TFont& Font() { return font_; }
+    const TFont& Font() const { return font_; }
+    void SetFont(const TFont& f) { font_ = f; }
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* m) { popupMenu_ = m; }
+    unsigned ControlStyle() const { return controlStyle_; }
+    void SetControlStyle(unsigned s) { controlStyle_ = s; }
+
+    // Requests a repaint at the next opportunity.
+    virtual void Invalidate();
+    // Repaints at once.
+    virtual void Repaint();
+
+    TNotifyEvent OnClick;
+    TNotifyEvent OnDblClick;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+
+    // The toolkit widget that stands for the control.
+    QWidget* Widget() const { return widget_; }
+
+    // Alt+letter and similar keys offered to every control of the active form; true when
+    // the control acted on it.
+    virtual bool DialogChar(int key, TShiftState shift) { return false; }
+
+    // Input as the toolkit delivers it (tests may call these to simulate the user).
+    virtual void Click();
+    virtual void DblClick();
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+
+protected:
+    // Subclasses create their widget in their constructor through this.
+    void SetWidget(QWidget* widget);
+    virtual void FontChanged() { Invalidate(); }
+    void syncGeometry();
+    void setVisibleFlag(bool v) { visible_ = v; }
+
+    QWidget* widget_ = nullptr;
+
+private:
+    TWinControl* parent_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    bool visible_ = true;
+    bool enabled_ = true;
+    bool showHint_ = false;
+    bool mouseDown_ = false;
+    std::string hint_;
+    TColor color_ = clBtnFace;
+    TFont font_;
+    TPopupMenu* popupMenu_ = nullptr;
+    unsigned controlStyle_ = csClickEvents | csCaptureMouse;
+
+    friend class ControlWidget;
+    friend class TWinControl;
+};
+
+// A control without a window of its own. Paint draws into Canvas, an image of the
+// control's size; the image is then shown on the parent. Without csOpaque the image starts
+// transparent for every paint, so the parent shows through where nothing was drawn.
+class TGraphicControl : public TControl {
+public:
+    explicit TGraphicControl(TComponent* owner);
+
+    TCanvas& Canvas() { return canvas_; }
+    // The pixels of the last paint.
+    const QImage& Surface() const { return surface_; }
+    // Paints into the surface now (also when the control is not on screen).
+    void Repaint() override;
+    void Invalidate() override;
+    void SetBounds(int left, int top, int width, int height) override;
+    int PaintCount() const { return paintCount_; }
+
+protected:
+    virtual void Paint() {}
+
+private:
+    void paintSurface();
+    void showSurface(class QPainter& p);
+
+    QImage surface_;
+    TCanvas canvas_;
+    bool dirty_ = true;
+    int paintCount_ = 0;
+
+    friend class ControlWidget;
+};
+
+// A control with a window of its own: a toolkit widget, or a container of other controls.
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    const std::vector<TControl*>& Controls() const { return controls_; }
+    int ControlCount() const { return static_cast<int>(controls_.size()); }
+    // The widget child controls are placed on (the client area).
+    virtual QWidget* ClientWidget() const { return widget_; }
+
+    // Window creation: happens when the control is first shown. Descendants build what
+    // needs a window in CreateWnd.
+    bool HandleAllocated() const { return handleAllocated_; }
+    void HandleNeeded();
+    int TabOrder() const { return tabOrder_; }
+    void SetTabOrder(int t) { tabOrder_ = t; }
+    void SetFocus();
+    bool Focused() const;
+
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+
+protected:
+    virtual void CreateWnd() {}
+    // Destroys the window: a later HandleNeeded creates it afresh.
+    void DestroyHandleState() { handleAllocated_ = false; }
+    // Creates the windows of every child control (in creation order).
+    void CreateChildHandles();
+
+private:
+    void insertControl(TControl* c);
+    void removeControl(TControl* c);
+
+    std::vector<TControl*> controls_;
+    bool handleAllocated_ = false;
+    int tabOrder_ = 0;
+
+    friend class TControl;
+};
+
+// The widget behind a windowless control or a container: forwards painting and the mouse.
+class ControlWidget : public QWidget {
+public:
+    ControlWidget(TControl* control, QWidget* parent = nullptr);
+    TControl* Control() const { return control_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    bool event(QEvent*) override;
+
+private:
+    TControl* control_;
+};
+
+// Converts toolkit mouse state to the platform's shift state.
+TShiftState ShiftStateOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons);
+TMouseButton MouseButtonOf(Qt::MouseButton b);

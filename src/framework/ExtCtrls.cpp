@@ -1,0 +1,133 @@
+#include "framework/ExtCtrls.h"
+
+#include <algorithm>
+
+// ---- TImage --------------------------------------------------------------------------------------
+
+TImage::TImage(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 105, 105); }
+
+void TImage::SetPicture(const QImage& picture) {
+    picture_ = picture;
+    if (autoSize_ && !picture_.isNull())
+        SetBounds(Left(), Top(), picture_.width(), picture_.height());
+    Invalidate();
+}
+
+void TImage::SetStretch(bool s) {
+    if (s == stretch_) return;
+    stretch_ = s;
+    Invalidate();
+}
+
+void TImage::SetAutoSize(bool a) {
+    autoSize_ = a;
+    if (autoSize_ && !picture_.isNull())
+        SetBounds(Left(), Top(), picture_.width(), picture_.height());
+}
+
+void TImage::SetCenter(bool c) {
+    if (c == center_) return;
+    center_ = c;
+    Invalidate();
+}
+
+void TImage::Paint() {
+    if (picture_.isNull()) return;
+    if (stretch_) {
+        Canvas().StretchDraw(ClientRect(), picture_);
+    } else if (center_) {
+        Canvas().Draw((Width() - picture_.width()) / 2, (Height() - picture_.height()) / 2, picture_);
+    } else {
+        Canvas().Draw(0, 0, picture_);
+    }
+}
+
+// ---- TBevel --------------------------------------------------------------------------------------
+
+TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 50, 50); }
+
+void TBevel::SetShape(TBevelShape s) {
+    if (s == shape_) return;
+    shape_ = s;
+    Invalidate();
+}
+
+void TBevel::SetStyle(TBevelStyle s) {
+    if (s == style_) return;
+    style_ = s;
+    Invalidate();
+}
+
+void TBevel::Paint() {
+    TCanvas& c = Canvas();
+    TColor first = clBtnShadow, second = clBtnHighlight;
+    if (style_ == TBevelStyle::bsRaised) std::swap(first, second);
+    int w = Width() - 1, h = Height() - 1;
+    auto bevelRect = [&](int l, int t, int r, int b, TColor tl, TColor br) {
+        c.Pen().Color = tl;
+        c.MoveTo(l, b);
+        c.LineTo(l, t);
+        c.LineTo(r, t);
+        c.Pen().Color = br;
+        c.LineTo(r, b);
+        c.LineTo(l - 1, b);
+    };
+    auto line = [&](int x1, int y1, int x2, int y2, TColor col) {
+        c.Pen().Color = col;
+        c.MoveTo(x1, y1);
+        c.LineTo(x2, y2);
+    };
+    switch (shape_) {
+        case TBevelShape::bsBox: bevelRect(0, 0, w, h, first, second); break;
+        case TBevelShape::bsFrame:
+            bevelRect(0, 0, w - 1, h - 1, first, second);
+            bevelRect(1, 1, w, h, second, first);
+            break;
+        case TBevelShape::bsTopLine:
+            line(0, 0, w + 1, 0, first);
+            line(0, 1, w + 1, 1, second);
+            break;
+        case TBevelShape::bsBottomLine:
+            line(0, h - 1, w + 1, h - 1, first);
+            line(0, h, w + 1, h, second);
+            break;
+        case TBevelShape::bsLeftLine:
+            line(0, 0, 0, h + 1, first);
+            line(1, 0, 1, h + 1, second);
+            break;
+        case TBevelShape::bsRightLine:
+            line(w - 1, 0, w - 1, h + 1, first);
+            line(w, 0, w, h + 1, second);
+            break;
+    }
+}
+
+// ---- TTimer --------------------------------------------------------------------------------------
+
+TTimer::TTimer(TComponent* owner) : TComponent(owner) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Dispatch([this] { Tick(); }); });
+    update();
+}
+
+TTimer::~TTimer() { timer_.stop(); }
+
+void TTimer::SetEnabled(bool e) {
+    if (e == enabled_) return;
+    enabled_ = e;
+    update();
+}
+
+void TTimer::SetInterval(int ms) {
+    if (ms == interval_) return;
+    interval_ = ms;
+    update();
+}
+
+void TTimer::update() {
+    timer_.stop();
+    if (enabled_ && interval_ > 0) timer_.start(std::max(MinimumPeriod, interval_));
+}
+
+void TTimer::Tick() {
+    if (enabled_ && OnTimer) OnTimer(this);
+}

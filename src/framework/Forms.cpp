@@ -1,0 +1,698 @@
+#include "framework/Forms.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+
+#include "framework/Dialogs.h"
+#include "framework/Menus.h"
+#include "framework/SysMetrics.h"
+#include "framework/SysUtils.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+
+// The client area of a form: paints the form's colour unless its brush is clear.
+class ClientArea : public ControlWidget {
+public:
+    ClientArea(TForm* form, QWidget* parent) : ControlWidget(form, parent), form_(form) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (form_->BrushClear()) return;
+        QPainter p(this);
+        p.fillRect(rect(), ToQColor(form_->Color()));
+    }
+    void mousePressEvent(QMouseEvent* e) override { e->ignore(); }
+    void mouseReleaseEvent(QMouseEvent* e) override { e->ignore(); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override { e->ignore(); }
+
+private:
+    TForm* form_;
+};
+
+int virtualKeyOf(int qtKey) {
+    switch (qtKey) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter: return 13;
+        case Qt::Key_Escape: return 27;
+        case Qt::Key_Tab: return 9;
+        case Qt::Key_Space: return 32;
+        case Qt::Key_Up: return 38;
+        case Qt::Key_Down: return 40;
+        case Qt::Key_Left: return 37;
+        case Qt::Key_Right: return 39;
+        default: return qtKey;
+    }
+}
+
+// Keeps input away from forms disabled while another form is modal.
+class InputBlocker : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        switch (e->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::Shortcut: break;
+            default: return false;
+        }
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!w) return false;
+        if (auto* fw = dynamic_cast<FormWindow*>(w->window()))
+            return !fw->Form()->WindowEnabled();
+        return false;
+    }
+};
+
+}  // namespace
+
+// ---- TForm ---------------------------------------------------------------------------------------
+
+TForm::TForm(TComponent* owner) : TWinControl(owner) {
+    window_ = new FormWindow(this);
+    client_ = new ClientArea(this, window_);
+    SetWidget(window_);
+    setVisibleFlag(false);
+    SetColor(clBtnFace);
+    Font().SetName("MS Sans Serif");
+    Font().SetHeight(-11);
+    Font().SetColor(clWindowText);
+    WindowProc = [this](TMessage& m) { WndProc(m); };
+    windowCanvas_.SetTarget(&windowSurface_);
+    windowCanvas_.OnChanged = [this] {
+        if (window_) window_->update();
+    };
+    if (Application) Application->forms_.push_back(this);
+    layoutWindow();
+}
+
+TForm::~TForm() {
+    Destroying();
+    if (modalLoop_) modalLoop_->exit(0);
+    if (Application) Application->formDestroyed(this);
+    DestroyComponents();
+    widget_ = nullptr;
+    delete window_;
+    window_ = nullptr;
+}
+
+void TForm::SetCaption(const std::string& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    window_->setWindowTitle(QString::fromStdString(caption_));
+    if (HandleAllocated()) RedrawFrame();
+}
+
+void TForm::SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height); }
+
+void TForm::SetBorderStyle(TFormBorderStyle style) {
+    if (style == borderStyle_) return;
+    borderStyle_ = style;
+    layoutWindow();
+    // A new frame style needs a new window.
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TForm::SetBorderIcons(TBorderIcons icons) {
+    if (icons == borderIcons_) return;
+    borderIcons_ = icons;
+    if (HandleAllocated()) RedrawFrame();
+}
+
+void TForm::SetWindowState(TWindowState s) {
+    if (s == windowState_) return;
+    windowState_ = s;
+    if (s == TWindowState::wsMinimized) window_->showMinimized();
+    else if (Visible()) window_->showNormal();
+    if (HandleAllocated()) RedrawFrame();
+}
+
+void TForm::SetIcon(const QImage& icon) {
+    icon_ = icon;
+    if (HandleAllocated()) Perform(WM_SETICON, 0, 0);
+}
+
+void TForm::SetBrushClear(bool clear) {
+    brushClear_ = clear;
+    client_->update();
+}
+
+int TForm::FrameWidth() const {
+    switch (borderStyle_) {
+        case TFormBorderStyle::bsNone: return 0;
+        case TFormBorderStyle::bsSizeable:
+        case TFormBorderStyle::bsSizeToolWin: return GetSystemMetrics(SM_CXSIZEFRAME);
+        default: return GetSystemMetrics(SM_CXFIXEDFRAME);
+    }
+}
+
+int TForm::FrameHeight() const {
+    switch (borderStyle_) {
+        case TFormBorderStyle::bsNone: return 0;
+        case TFormBorderStyle::bsSizeable:
+        case TFormBorderStyle::bsSizeToolWin: return GetSystemMetrics(SM_CYSIZEFRAME);
+        default: return GetSystemMetrics(SM_CYFIXEDFRAME);
+    }
+}
+
+int TForm::CaptionHeight() const {
+    switch (borderStyle_) {
+        case TFormBorderStyle::bsNone: return 0;
+        case TFormBorderStyle::bsToolWindow:
+        case TFormBorderStyle::bsSizeToolWin: return GetSystemMetrics(SM_CYSMCAPTION);
+        default: return GetSystemMetrics(SM_CYCAPTION);
+    }
+}
+
+int TForm::WindowWidth() const { return Width() + 2 * FrameWidth(); }
+int TForm::WindowHeight() const { return Height() + 2 * FrameHeight() + CaptionHeight(); }
+TPoint TForm::ClientOrigin() const { return {FrameWidth(), FrameHeight() + CaptionHeight()}; }
+
+TRect TForm::WindowRect() const {
+    QPoint p = window_->pos();
+    return {p.x(), p.y(), p.x() + WindowWidth(), p.y() + WindowHeight()};
+}
+
+TRect TForm::CaptionBarRect() const {
+    if (borderStyle_ == TFormBorderStyle::bsNone) return {};
+    int f = FrameWidth(), fy = FrameHeight();
+    return {f, fy, WindowWidth() - f, fy + CaptionHeight() - 1};
+}
+
+namespace {
+
+bool toolWindow(TFormBorderStyle s) {
+    return s == TFormBorderStyle::bsToolWindow || s == TFormBorderStyle::bsSizeToolWin;
+}
+
+}  // namespace
+
+TRect TForm::CaptionButtonRect(unsigned hitTest) const {
+    if (borderStyle_ == TFormBorderStyle::bsNone || !(borderIcons_ & biSystemMenu)) return {};
+    TRect br = CaptionBarRect().Inflated(-2, -2);
+    int w = GetSystemMetrics(toolWindow(borderStyle_) ? SM_CXSMSIZE : SM_CXSIZE) - 2;
+    br.Left = br.Right - w;
+    // Right to left: close, maximise, minimise, help.
+    if (hitTest == HTCLOSE) return br;
+    br = br.Offset(-(w + 2), 0);
+    if (toolWindow(borderStyle_)) return {};
+    bool minMax = (borderIcons_ & (biMinimize | biMaximize)) &&
+                  borderStyle_ != TFormBorderStyle::bsDialog;
+    if (minMax) {
+        if (hitTest == HTMAXBUTTON) return br;
+        br = br.Offset(-w, 0);
+        if (hitTest == HTMINBUTTON) return br;
+        br = br.Offset(-w, 0);
+    } else if (hitTest == HTMAXBUTTON || hitTest == HTMINBUTTON) {
+        return {};
+    }
+    bool help = (borderIcons_ & biHelp) && (borderStyle_ == TFormBorderStyle::bsDialog || !minMax);
+    if (hitTest == HTHELP && help) return br;
+    return {};
+}
+
+int TForm::HitTest(int x, int y) const {
+    int w = WindowWidth(), h = WindowHeight();
+    if (x < 0 || y < 0 || x >= w || y >= h) return HTNOWHERE;
+    TPoint o = ClientOrigin();
+    if (x >= o.X && y >= o.Y && x < o.X + Width() && y < o.Y + Height()) return HTCLIENT;
+    bool sizeable = borderStyle_ == TFormBorderStyle::bsSizeable ||
+                    borderStyle_ == TFormBorderStyle::bsSizeToolWin;
+    int f = FrameWidth();
+    if (sizeable && (x < f || y < f || x >= w - f || y >= h - f)) {
+        bool left = x < f, right = x >= w - f, top = y < f, bottom = y >= h - f;
+        if (top && left) return HTTOPLEFT;
+        if (top && right) return HTTOPRIGHT;
+        if (bottom && left) return HTBOTTOMLEFT;
+        if (bottom && right) return HTBOTTOMRIGHT;
+        if (left) return HTLEFT;
+        if (right) return HTRIGHT;
+        return top ? HTTOP : HTBOTTOM;
+    }
+    for (unsigned ht : {HTCLOSE, HTMAXBUTTON, HTMINBUTTON, HTHELP})
+        if (CaptionButtonRect(ht).Contains(x, y)) return static_cast<int>(ht);
+    if (CaptionBarRect().Contains(x, y)) return HTCAPTION;
+    return HTBORDER;
+}
+
+void TForm::SetBounds(int left, int top, int width, int height) {
+    TControl::SetBounds(left, top, width, height);
+    layoutWindow();
+}
+
+void TForm::layoutWindow() {
+    if (!window_) return;
+    int w = WindowWidth(), h = WindowHeight();
+    window_->setFixedSize(std::max(1, w), std::max(1, h));
+    TPoint o = ClientOrigin();
+    client_->setGeometry(o.X, o.Y, Width(), Height());
+    if (windowSurface_.width() != w || windowSurface_.height() != h) {
+        windowSurface_ = QImage(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
+        windowSurface_.fill(ToQColor(clBtnFace));
+        windowCanvas_.SetTarget(&windowSurface_);
+    }
+    if (HandleAllocated()) RedrawFrame();
+}
+
+uintptr_t TForm::Handle() {
+    HandleNeeded();
+    return handle_;
+}
+
+void TForm::CreateWnd() {
+    handle_ = Application ? Application->NewHandle() : 0x100;
+    layoutWindow();
+    RedrawFrame();
+}
+
+void TForm::RecreateWnd() {
+    if (!HandleAllocated()) return;
+    Perform(WM_DESTROY);
+    DestroyHandleState();
+    handle_ = 0;
+    HandleNeeded();
+}
+
+intptr_t TForm::Perform(unsigned msg, uintptr_t wparam, intptr_t lparam) {
+    TMessage m{msg, wparam, lparam, 0};
+    if (WindowProc) WindowProc(m);
+    return m.Result;
+}
+
+void TForm::RedrawFrame() {
+    if (HandleAllocated()) Perform(WM_NCPAINT, NCPAINT_WHOLE_FRAME, 0);
+}
+
+void TForm::WndProc(TMessage& m) {
+    switch (m.Msg) {
+        case WM_NCPAINT:
+            PaintNonClient(m.WParam == NCPAINT_WHOLE_FRAME ? nullptr
+                                                           : reinterpret_cast<QRegion*>(m.WParam));
+            m.Result = 0;
+            break;
+        case WM_NCACTIVATE:
+            captionActive_ = m.WParam != 0;
+            PaintNonClient(nullptr);
+            m.Result = 1;
+            break;
+        case WM_SETCURSOR:
+            window_->unsetCursor();
+            m.Result = 0;
+            break;
+        case WM_NCHITTEST:
+            m.Result = HitTest(static_cast<int16_t>(m.LParam & 0xFFFF),
+                               static_cast<int16_t>((m.LParam >> 16) & 0xFFFF));
+            break;
+        case WM_SETICON:
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE:
+        case WM_DISPLAYCHANGE: PaintNonClient(nullptr); break;
+        default: break;
+    }
+}
+
+void TForm::PaintNonClient(const QRegion* clip) {
+    if (borderStyle_ == TFormBorderStyle::bsNone) return;
+    QImage frame = windowSurface_.copy();
+    TCanvas c(&frame);
+    int w = WindowWidth(), h = WindowHeight();
+    auto ring = [&](int inset, TColor topLeft, TColor bottomRight) {
+        c.Pen().Color = topLeft;
+        c.MoveTo(inset, h - 1 - inset);
+        c.LineTo(inset, inset);
+        c.LineTo(w - 1 - inset, inset);
+        c.Pen().Color = bottomRight;
+        c.LineTo(w - 1 - inset, h - 1 - inset);
+        c.LineTo(inset - 1, h - 1 - inset);
+    };
+    ring(0, cl3DLight, cl3DDkShadow);
+    ring(1, clBtnHighlight, clBtnShadow);
+    for (int i = 2; i < FrameWidth(); ++i) ring(i, clBtnFace, clBtnFace);
+    // The line between caption and client area.
+    TRect bar = CaptionBarRect();
+    c.Brush() = {clBtnFace, TBrushStyle::bsSolid};
+    c.FillRect({bar.Left, bar.Bottom, bar.Right, bar.Bottom + 1});
+    PaintCaptionBar(c, captionActive_);
+
+    QPainter p(&windowSurface_);
+    if (clip) p.setClipRegion(*clip);
+    p.drawImage(0, 0, frame);
+    p.end();
+    if (window_) window_->update();
+}
+
+void TForm::PaintCaptionBar(TCanvas& c, bool active) {
+    TRect bar = CaptionBarRect();
+    if (bar.IsEmpty()) return;
+    c.Brush() = {active ? clActiveCaption : clInactiveCaption, TBrushStyle::bsSolid};
+    c.FillRect(bar);
+    TRect text = bar;
+    bool sysMenu = borderIcons_ & biSystemMenu;
+    if (sysMenu && (borderStyle_ == TFormBorderStyle::bsSingle ||
+                    borderStyle_ == TFormBorderStyle::bsSizeable)) {
+        const QImage& icon = !icon_.isNull() ? icon_ : (Application ? Application->Icon() : icon_);
+        int s = GetSystemMetrics(SM_CXSMICON);
+        if (!icon.isNull()) c.StretchDraw({text.Left + 2, text.Top + 1, text.Left + 2 + s, text.Top + 1 + s}, icon);
+        text.Left += s + 2;
+    }
+    for (unsigned ht : {HTCLOSE, HTMAXBUTTON, HTMINBUTTON, HTHELP}) {
+        TRect r = CaptionButtonRect(ht);
+        if (r.IsEmpty()) continue;
+        unsigned glyph = ht == HTCLOSE       ? DFCS_CAPTIONCLOSE
+                         : ht == HTMAXBUTTON ? (windowState_ == TWindowState::wsMaximized
+                                                    ? DFCS_CAPTIONRESTORE
+                                                    : DFCS_CAPTIONMAX)
+                         : ht == HTMINBUTTON ? DFCS_CAPTIONMIN
+                                             : DFCS_CAPTIONHELP;
+        if ((ht == HTMAXBUTTON && !(borderIcons_ & biMaximize)) ||
+            (ht == HTMINBUTTON && !(borderIcons_ & biMinimize)))
+            glyph |= DFCS_INACTIVE;
+        c.DrawFrameControl(r, DFC_CAPTION, glyph);
+        text.Right = std::min(text.Right, r.Left);
+    }
+    TFont font;
+    if (!GetCaptionFont(font)) font = StockSystemFont();
+    font.SetColor(active ? clCaptionText : clInactiveCaptionText);
+    c.SetFont(font);
+    c.Brush().Style = TBrushStyle::bsClear;
+    text.Left += 2;
+    c.DrawText(caption_, text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+QImage TForm::GrabWindow() const {
+    QImage out = windowSurface_.copy();
+    QPainter p(&out);
+    TPoint o = ClientOrigin();
+    p.drawPixmap(o.X, o.Y, client_->grab());
+    return out;
+}
+
+void TForm::activateChanged(bool active) { Perform(WM_NCACTIVATE, active ? 1 : 0, 0); }
+
+bool TForm::Active() const { return Application && Application->ActiveForm() == this; }
+
+void TForm::DoShow() {
+    if (OnShow) OnShow(this);
+}
+
+void TForm::DoHide() {
+    if (OnHide) OnHide(this);
+}
+
+void TForm::SetVisible(bool v) {
+    if (v) {
+        if (Visible() && window_->isVisible()) {
+            if (Application) Application->ActivateForm(this);
+            return;
+        }
+        HandleNeeded();
+        setVisibleFlag(true);
+        DoShow();
+        if (!Visible()) return;  // the show handler hid it again
+        if (!centred_) {
+            centred_ = true;
+            int x = (GetSystemMetrics(SM_CXSCREEN) - WindowWidth()) / 2;
+            int y = (GetSystemMetrics(SM_CYSCREEN) - WindowHeight()) / 2;
+            window_->move(std::max(0, x), std::max(0, y));
+        }
+        window_->show();
+        if (Application) Application->formShown(this);
+    } else {
+        if (!Visible()) return;
+        setVisibleFlag(false);
+        window_->hide();
+        DoHide();
+        if (Application) Application->formHidden(this);
+    }
+}
+
+void TForm::Close() {
+    if (Modal()) {
+        SetModalResult(mrCancel);
+    } else if (Application && Application->MainForm() == this) {
+        SetVisible(false);
+        Application->Terminate();
+    } else {
+        SetVisible(false);
+    }
+}
+
+void TForm::SetModalResult(TModalResult r) {
+    modalResult_ = r;
+    if (r != mrNone && modalLoop_) modalLoop_->exit(0);
+}
+
+TModalResult TForm::ShowModal() {
+    if (Visible() || Modal()) throw EInvalidOperation("Cannot make a visible window modal");
+    TForm* previous = Application ? Application->ActiveForm() : nullptr;
+    std::vector<TForm*> disabled;
+    if (Application)
+        for (TForm* f : Application->Forms())
+            if (f != this && f->Visible() && f->WindowEnabled()) {
+                f->SetWindowEnabled(false);
+                disabled.push_back(f);
+            }
+    modalResult_ = mrNone;
+    QEventLoop loop;
+    modalLoop_ = &loop;
+    try {
+        SetVisible(true);
+        if (modalResult_ == mrNone && !(Application && Application->Terminated())) loop.exec();
+    } catch (...) {
+        modalLoop_ = nullptr;
+        for (TForm* f : disabled) f->SetWindowEnabled(true);
+        SetVisible(false);
+        throw;
+    }
+    modalLoop_ = nullptr;
+    if (modalResult_ == mrNone) modalResult_ = mrCancel;  // the application is ending
+    for (TForm* f : disabled) f->SetWindowEnabled(true);
+    SetVisible(false);
+    if (Application && previous && previous != this && previous->Visible() &&
+        previous->WindowEnabled() && Application->ActiveForm() == nullptr)
+        Application->ActivateForm(previous);
+    return modalResult_;
+}
+
+bool TForm::KeyDown(int key, TShiftState shift) {
+    if (OnKeyDown) {
+        OnKeyDown(this, key, shift);
+        if (key == 0) return true;
+    }
+    if (PopupMenu() && PopupMenu()->IsShortCut(ShortCutOf(key, shift))) return true;
+    // Offer the key to every control, as Alt+letter presses the button it underlines.
+    std::vector<TControl*> pending(Controls().begin(), Controls().end());
+    while (!pending.empty()) {
+        TControl* c = pending.front();
+        pending.erase(pending.begin());
+        if (c->Visible() && c->Enabled() && c->DialogChar(key, shift)) return true;
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            pending.insert(pending.end(), w->Controls().begin(), w->Controls().end());
+    }
+    return false;
+}
+
+void TForm::ContextPopup(int x, int y) {
+    if (!PopupMenu()) return;
+    QPoint global = client_->mapToGlobal(QPoint(x, y));
+    PopupMenu()->Popup(global.x(), global.y());
+}
+
+// ---- FormWindow ----------------------------------------------------------------------------------
+
+FormWindow::FormWindow(TForm* form) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), form_(form) {
+    setMouseTracking(true);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void FormWindow::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, form_->WindowSurface());
+}
+
+void FormWindow::mousePressEvent(QMouseEvent* e) {
+    QPoint pos = e->position().toPoint();
+    int hit = form_->HitTest(pos.x(), pos.y());
+    if (e->button() != Qt::LeftButton) return;
+    if (hit == HTCAPTION) {
+        dragging_ = true;
+        dragOffset_ = e->globalPosition().toPoint() - this->pos();
+    } else if (hit == HTCLOSE || hit == HTMINBUTTON || hit == HTMAXBUTTON || hit == HTHELP) {
+        pressedButton_ = hit;
+    }
+}
+
+void FormWindow::mouseMoveEvent(QMouseEvent* e) {
+    if (dragging_) {
+        move(e->globalPosition().toPoint() - dragOffset_);
+        return;
+    }
+    QPoint pos = e->position().toPoint();
+    int hit = form_->HitTest(pos.x(), pos.y());
+    Dispatch([&] {
+        form_->Perform(WM_SETCURSOR, form_->Handle(),
+                       static_cast<intptr_t>(hit & 0xFFFF) | (static_cast<intptr_t>(WM_MOUSEMOVE) << 16));
+    });
+}
+
+void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
+    dragging_ = false;
+    int pressed = pressedButton_;
+    pressedButton_ = 0;
+    QPoint pos = e->position().toPoint();
+    if (!pressed || form_->HitTest(pos.x(), pos.y()) != pressed) return;
+    Dispatch([&] {
+        if (pressed == HTCLOSE) form_->Close();
+        else if (pressed == HTMINBUTTON && (form_->BorderIcons() & biMinimize))
+            form_->SetWindowState(TWindowState::wsMinimized);
+        else if (pressed == HTMAXBUTTON && (form_->BorderIcons() & biMaximize))
+            form_->SetWindowState(form_->WindowState() == TWindowState::wsMaximized
+                                      ? TWindowState::wsNormal
+                                      : TWindowState::wsMaximized);
+    });
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* e) {
+    bool handled = false;
+    TShiftState shift = ShiftStateOf(e->modifiers(), Qt::NoButton);
+    int key = virtualKeyOf(e->key());
+    Dispatch([&] { handled = form_->KeyDown(key, shift); });
+    if (!handled) e->ignore();
+}
+
+void FormWindow::contextMenuEvent(QContextMenuEvent* e) {
+    QPoint p = form_->ClientWidget()->mapFrom(this, e->pos());
+    Dispatch([&] { form_->ContextPopup(p.x(), p.y()); });
+}
+
+void FormWindow::closeEvent(QCloseEvent* e) {
+    // The window manager's close request acts like the close box, where there is one.
+    e->ignore();
+    if (form_->BorderIcons() & biSystemMenu) Dispatch([&] { form_->Close(); });
+}
+
+bool FormWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate && Application && form_->Visible() &&
+        form_->WindowEnabled())
+        Dispatch([&] { Application->ActivateForm(form_); });
+    return QWidget::event(e);
+}
+
+// ---- TApplication --------------------------------------------------------------------------------
+
+TApplication::TApplication() : TComponent(nullptr) { Application = this; }
+
+TApplication::~TApplication() {
+    DestroyComponents();
+    if (Application == this) Application = nullptr;
+    SetExceptionHandler(nullptr);
+}
+
+void TApplication::Initialize(int& argc, char** argv) {
+    if (!qApp) {
+        new QApplication(argc, argv);
+        ownsQtApp_ = true;
+    }
+    QApplication::setQuitOnLastWindowClosed(false);
+    LoadEmbeddedFonts();
+    static InputBlocker blocker;
+    qApp->installEventFilter(&blocker);
+    SetExceptionHandler([this](const std::exception& e) { ShowException(e); });
+}
+
+void TApplication::ShowException(const std::exception& e) {
+    MessageBox(WithFullStop(e.what()), title_, MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::Run() {
+    if (terminated_) return;
+    if (mainForm_) mainForm_->Show();
+    if (terminated_) return;
+    runLoop_ = std::make_unique<QEventLoop>();
+    runLoop_->exec();
+    runLoop_.reset();
+}
+
+void TApplication::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+
+void TApplication::Terminate() {
+    terminated_ = true;
+    for (TForm* f : forms_)
+        if (f->Modal() && f->ModalResult() == mrNone) f->SetModalResult(mrCancel);
+    if (runLoop_) runLoop_->exit(0);
+}
+
+int TApplication::HookMainWindow(TAppHook hook) {
+    int id = nextHookId_++;
+    hooks_.emplace_back(id, std::move(hook));
+    return id;
+}
+
+void TApplication::UnhookMainWindow(int id) {
+    std::erase_if(hooks_, [id](const auto& h) { return h.first == id; });
+}
+
+void TApplication::PostMessage(unsigned msg, uintptr_t wparam, intptr_t lparam) {
+    QMetaObject::invokeMethod(
+        qApp,
+        [this, msg, wparam, lparam] {
+            TMessage m{msg, wparam, lparam, 0};
+            auto hooks = hooks_;
+            Dispatch([&] {
+                for (auto& [id, hook] : hooks)
+                    if (hook(m)) break;
+            });
+        },
+        Qt::QueuedConnection);
+}
+
+void TApplication::ActivateForm(TForm* form) {
+    if (form == activeForm_) return;
+    TForm* old = activeForm_;
+    activeForm_ = form;
+    if (old) {
+        old->activateChanged(false);
+        if (old->OnDeactivate) Dispatch([&] { old->OnDeactivate(old); });
+    }
+    if (!form) return;
+    std::erase(activationOrder_, form);
+    activationOrder_.push_back(form);
+    form->activateChanged(true);
+    form->Window()->raise();
+    form->Window()->activateWindow();
+    if (form->OnActivate) Dispatch([&] { form->OnActivate(form); });
+}
+
+void TApplication::formShown(TForm* f) { ActivateForm(f); }
+
+void TApplication::formHidden(TForm* f) {
+    std::erase(activationOrder_, f);
+    if (activeForm_ != f) return;
+    TForm* next = nullptr;
+    for (auto it = activationOrder_.rbegin(); it != activationOrder_.rend(); ++it)
+        if ((*it)->Visible() && (*it)->WindowEnabled()) {
+            next = *it;
+            break;
+        }
+    ActivateForm(next);
+}
+
+void TApplication::formDestroyed(TForm* f) {
+    std::erase(forms_, f);
+    std::erase(activationOrder_, f);
+    if (activeForm_ == f) activeForm_ = nullptr;
+    if (mainForm_ == f) mainForm_ = nullptr;
+}

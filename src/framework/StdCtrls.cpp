@@ -1,0 +1,242 @@
+#include "framework/StdCtrls.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+
+// ---- TLabel --------------------------------------------------------------------------------------
+
+TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 65, 17);
+}
+
+unsigned TLabel::textFlags() const {
+    unsigned f = DT_EXPANDTABS;
+    if (wordWrap_) f |= DT_WORDBREAK;
+    if (!showAccelChar_) f |= DT_NOPREFIX;
+    if (alignment_ == TTextAlign::taCenter) f |= DT_CENTER;
+    else if (alignment_ == TTextAlign::taRightJustify) f |= DT_RIGHT;
+    return f;
+}
+
+void TLabel::adjustBounds() {
+    if (!autoSize_ || IsLoading()) return;
+    TCanvas probe;
+    probe.SetFont(Font());
+    TRect r{0, 0, wordWrap_ ? Width() : 0, 0};
+    probe.DrawText(caption_.empty() ? " " : caption_, r, textFlags() | DT_CALCRECT);
+    int w = caption_.empty() && !wordWrap_ ? 0 : (wordWrap_ ? Width() : r.Width());
+    SetBounds(Left(), Top(), w, r.Height());
+}
+
+void TLabel::SetCaption(const std::string& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    adjustBounds();
+    Invalidate();
+}
+
+void TLabel::SetAutoSize(bool a) {
+    if (a == autoSize_) return;
+    autoSize_ = a;
+    adjustBounds();
+}
+
+void TLabel::SetTransparent(bool t) {
+    if (t == transparent_) return;
+    transparent_ = t;
+    Invalidate();
+}
+
+void TLabel::SetAlignment(TTextAlign a) {
+    if (a == alignment_) return;
+    alignment_ = a;
+    Invalidate();
+}
+
+void TLabel::SetWordWrap(bool w) {
+    if (w == wordWrap_) return;
+    wordWrap_ = w;
+    adjustBounds();
+    Invalidate();
+}
+
+void TLabel::SetShowAccelChar(bool s) {
+    if (s == showAccelChar_) return;
+    showAccelChar_ = s;
+    adjustBounds();
+    Invalidate();
+}
+
+void TLabel::FontChanged() {
+    adjustBounds();
+    Invalidate();
+}
+
+void TLabel::Paint() {
+    TCanvas& c = Canvas();
+    TRect r = ClientRect();
+    if (!transparent_) {
+        c.Brush() = {Color(), TBrushStyle::bsSolid};
+        c.FillRect(r);
+    }
+    c.Brush().Style = TBrushStyle::bsClear;
+    c.SetFont(Font());
+    if (!Enabled()) {
+        TRect lower = r.Offset(1, 1);
+        c.Font().SetColor(clBtnHighlight);
+        c.DrawText(caption_, lower, textFlags());
+        c.Font().SetColor(clBtnShadow);
+    }
+    c.DrawText(caption_, r, textFlags());
+}
+
+// ---- toolkit widgets -----------------------------------------------------------------------------
+
+void ApplyFont(QWidget* w, const TFont& font) { w->setFont(font.ToQFont()); }
+
+void ApplyColors(QWidget* w, TColor background, TColor text) {
+    QPalette pal = w->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        pal.setColor(group, QPalette::Base, ToQColor(background));
+        pal.setColor(group, QPalette::Window, ToQColor(background));
+        pal.setColor(group, QPalette::Text, ToQColor(text));
+        pal.setColor(group, QPalette::WindowText, ToQColor(text));
+    }
+    w->setPalette(pal);
+}
+
+namespace {
+
+// Forwards a toolkit widget's clicks to its control.
+class ClickForwarder : public QObject {
+public:
+    ClickForwarder(TControl* control, QObject* parent) : QObject(parent), control_(control) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::MouseButtonPress) {
+            auto* m = static_cast<QMouseEvent*>(e);
+            if (m->button() == Qt::LeftButton) pressed_ = true;
+        } else if (e->type() == QEvent::MouseButtonRelease) {
+            auto* m = static_cast<QMouseEvent*>(e);
+            if (m->button() == Qt::LeftButton && pressed_) {
+                pressed_ = false;
+                Dispatch([this] { control_->Click(); });
+            }
+        }
+        return false;
+    }
+
+private:
+    TControl* control_;
+    bool pressed_ = false;
+};
+
+}  // namespace
+
+TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
+    edit_ = new QLineEdit();
+    edit_->setFrame(true);
+    SetWidget(edit_);
+    SetColor(clWindow);
+    ApplyColors(edit_, clWindow, clWindowText);
+    QObject::connect(edit_, &QLineEdit::textChanged, [this] {
+        if (OnChange) Dispatch([this] { OnChange(this); });
+    });
+    SetBounds(0, 0, 121, 21);
+}
+
+std::string TEdit::Text() const { return edit_->text().toStdString(); }
+
+void TEdit::SetText(const std::string& text) {
+    if (Text() == text) return;
+    edit_->setText(QString::fromStdString(text));
+}
+
+void TEdit::FontChanged() {
+    ApplyFont(edit_, Font());
+    ApplyColors(edit_, Color(), Font().Color());
+}
+
+TMemo::TMemo(TComponent* owner) : TWinControl(owner) {
+    editor_ = new QPlainTextEdit();
+    editor_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    editor_->setTabChangesFocus(true);
+    SetWidget(editor_);
+    editor_->viewport()->installEventFilter(new ClickForwarder(this, editor_));
+    SetColor(clWindow);
+    SetScrollBars(TScrollStyle::ssNone);
+    SetBounds(0, 0, 185, 89);
+}
+
+std::string TMemo::Text() const {
+    std::string out;
+    for (QTextBlock b = editor_->document()->begin(); b.isValid(); b = b.next()) {
+        if (b != editor_->document()->begin()) out += "\r\n";
+        out += b.text().toStdString();
+    }
+    return out;
+}
+
+void TMemo::SetText(const std::string& text) {
+    TStringList lines;
+    lines.SetText(text);
+    SetLines(lines);
+}
+
+void TMemo::SetLines(const TStringList& lines) {
+    QString all;
+    for (int i = 0; i < lines.Count(); ++i) {
+        if (i) all += '\n';
+        all += QString::fromStdString(lines[i]);
+    }
+    editor_->setPlainText(all);
+    editor_->moveCursor(QTextCursor::Start);
+}
+
+int TMemo::LineCount() const {
+    if (editor_->document()->isEmpty()) return 0;
+    return editor_->document()->blockCount();
+}
+
+std::string TMemo::Line(int i) const {
+    return editor_->document()->findBlockByNumber(i).text().toStdString();
+}
+
+void TMemo::Clear() { editor_->clear(); }
+
+void TMemo::SetReadOnly(bool r) {
+    readOnly_ = r;
+    editor_->setReadOnly(r);
+}
+
+void TMemo::SetScrollBars(TScrollStyle s) {
+    scrollBars_ = s;
+    bool h = s == TScrollStyle::ssHorizontal || s == TScrollStyle::ssBoth;
+    bool v = s == TScrollStyle::ssVertical || s == TScrollStyle::ssBoth;
+    editor_->setHorizontalScrollBarPolicy(h ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    editor_->setVerticalScrollBarPolicy(v ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+
+void TMemo::SetWordWrap(bool w) {
+    wordWrap_ = w;
+    editor_->setLineWrapMode(w ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void TMemo::SetWantTabs(bool w) {
+    wantTabs_ = w;
+    editor_->setTabChangesFocus(!w);
+}
+
+void TMemo::SetColor(TColor c) {
+    TWinControl::SetColor(c);
+    ApplyColors(editor_, c, Font().Color());
+}
+
+void TMemo::FontChanged() {
+    ApplyFont(editor_, Font());
+    ApplyColors(editor_, Color(), Font().Color());
+}

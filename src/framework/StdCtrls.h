@@ -1,0 +1,100 @@
+// Standard controls: label, edit box and memo.
+#pragma once
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "framework/Controls.h"
+#include "framework/StringList.h"
+
+enum class TTextAlign { taLeftJustify, taRightJustify, taCenter };
+
+// A windowless line (or block) of text; sizes itself to its text unless AutoSize is off.
+class TLabel : public TGraphicControl {
+public:
+    explicit TLabel(TComponent* owner);
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& caption);
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool a);
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool t);
+    TTextAlign Alignment() const { return alignment_; }
+    void SetAlignment(TTextAlign a);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool w);
+    bool ShowAccelChar() const { return showAccelChar_; }
+    void SetShowAccelChar(bool s);
+
+protected:
+    void Paint() override;
+    void FontChanged() override;
+
+private:
+    unsigned textFlags() const;
+    void adjustBounds();
+
+    std::string caption_;
+    bool autoSize_ = true;
+    bool transparent_ = false;
+    TTextAlign alignment_ = TTextAlign::taLeftJustify;
+    bool wordWrap_ = false;
+    bool showAccelChar_ = true;
+};
+
+// Applies a framework font and colours to a toolkit widget.
+void ApplyFont(QWidget* w, const TFont& font);
+void ApplyColors(QWidget* w, TColor background, TColor text);
+
+class TEdit : public TWinControl {
+public:
+    explicit TEdit(TComponent* owner);
+    std::string Text() const;
+    void SetText(const std::string& text);
+    QLineEdit* LineEdit() const { return edit_; }
+    TNotifyEvent OnChange;
+
+protected:
+    void FontChanged() override;
+
+private:
+    QLineEdit* edit_;
+};
+
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TMemo : public TWinControl {
+public:
+    explicit TMemo(TComponent* owner);
+
+    // The text with CR LF between lines.
+    std::string Text() const;
+    void SetText(const std::string& text);
+    // Sets the lines directly (each string one line).
+    void SetLines(const TStringList& lines);
+    int LineCount() const;
+    std::string Line(int i) const;
+    void Clear();
+
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool r);
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle s);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool w);
+    bool WantTabs() const { return wantTabs_; }
+    void SetWantTabs(bool w);
+    void SetColor(TColor c) override;
+    QPlainTextEdit* Editor() const { return editor_; }
+
+protected:
+    void FontChanged() override;
+
+private:
+    QPlainTextEdit* editor_;
+    bool readOnly_ = false;
+    bool wordWrap_ = true;
+    bool wantTabs_ = false;
+    TScrollStyle scrollBars_ = TScrollStyle::ssNone;
+};

@@ -1,0 +1,63 @@
+#include "framework/SysMetrics.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <map>
+
+namespace {
+
+int& depthOverride() {
+    static int d = 0;
+    return d;
+}
+
+bool& metricsAvailable() {
+    static bool a = true;
+    return a;
+}
+
+}  // namespace
+
+int GetSystemMetrics(int index) {
+    static const std::map<int, int> table = {
+        {SM_CXVSCROLL, 16}, {SM_CYHSCROLL, 16}, {SM_CYCAPTION, 19}, {SM_CXBORDER, 1},
+        {SM_CYBORDER, 1},   {SM_CXDLGFRAME, 3}, {SM_CYDLGFRAME, 3}, {SM_CXICON, 32},
+        {SM_CYICON, 32},    {SM_CXFRAME, 4},    {SM_CYFRAME, 4},    {SM_CXSIZE, 18},
+        {SM_CYSIZE, 18},    {SM_CXSMICON, 16},  {SM_CYSMICON, 16},  {SM_CYSMCAPTION, 15},
+        {SM_CXSMSIZE, 12},  {SM_CYSMSIZE, 14},
+    };
+    if (index == SM_CXSCREEN || index == SM_CYSCREEN) {
+        QScreen* s = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+        if (!s) return index == SM_CXSCREEN ? 800 : 600;
+        return index == SM_CXSCREEN ? s->geometry().width() : s->geometry().height();
+    }
+    auto it = table.find(index);
+    return it == table.end() ? 0 : it->second;
+}
+
+TFont StockSystemFont() {
+    TFont f;
+    f.SetName("System");
+    f.SetHeight(16);
+    f.SetStyle(fsBold);
+    f.SetColor(clWindowText);
+    return f;
+}
+
+bool GetCaptionFont(TFont& font) {
+    if (!metricsAvailable()) return false;
+    font.SetName("MS Sans Serif");
+    font.SetHeight(-11);
+    font.SetStyle(fsBold);
+    return true;
+}
+
+void SetNonClientMetricsAvailable(bool available) { metricsAvailable() = available; }
+
+int ScreenColorDepth() {
+    if (depthOverride() > 0) return depthOverride();
+    QScreen* s = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    return s ? s->depth() : 24;
+}
+
+void SetScreenColorDepthOverride(int bitsPerPixel) { depthOverride() = bitsPerPixel; }

@@ -1,0 +1,104 @@
+#include "support/GuiSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <memory>
+
+namespace testing_support {
+
+DialogRecorder::DialogRecorder() : DialogRecorder([](const TDialogInfo& d) { return d.Results.front(); }) {}
+
+DialogRecorder::DialogRecorder(std::function<int(const TDialogInfo&)> answer)
+    : saved_(DialogResponder()) {
+    SetDialogResponder([this, answer](const TDialogInfo& d) {
+        dialogs_.push_back(d);
+        return answer(d);
+    });
+}
+
+DialogRecorder::~DialogRecorder() { SetDialogResponder(saved_); }
+
+std::vector<std::string> DialogRecorder::Texts() const {
+    std::vector<std::string> out;
+    for (const auto& d : dialogs_) out.push_back(d.Text);
+    return out;
+}
+
+void RunSteps(std::vector<std::function<void()>> steps) {
+    auto queue = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
+    auto next = std::make_shared<std::function<void()>>();
+    *next = [queue, next] {
+        if (queue->empty()) return;
+        auto step = queue->front();
+        queue->erase(queue->begin());
+        // Queue the following step first: this one may enter a modal loop and only return
+        // when it ends.
+        if (!queue->empty()) QTimer::singleShot(0, *next);
+        step();
+    };
+    QTimer::singleShot(0, *next);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+namespace {
+
+void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
+    QPointF local(pos);
+    QPointF global = w->mapToGlobal(local);
+    QMouseEvent e(type, local, local, global, button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// The widget that receives the mouse at a point of a control, as the toolkit finds it.
+QWidget* target(TControl* control, QPoint& pos) {
+    QWidget* w = control->Widget();
+    QWidget* top = w->window();
+    QPoint inTop = w->mapTo(top, pos);
+    QWidget* hit = top->childAt(inTop);
+    if (!hit) hit = top;
+    pos = hit->mapFrom(top, inTop);
+    return hit;
+}
+
+}  // namespace
+
+void Click(TControl* control, int x, int y) {
+    QPoint pos(x < 0 ? control->Width() / 2 : x, y < 0 ? control->Height() / 2 : y);
+    QWidget* w = target(control, pos);
+    sendMouse(w, QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
+}
+
+void MoveMouse(TControl* control, int x, int y) {
+    QPoint pos(x, y);
+    QWidget* w = target(control, pos);
+    sendMouse(w, QEvent::MouseMove, pos, Qt::NoButton, Qt::NoButton);
+}
+
+void PressKey(TForm* form, int qtKey, Qt::KeyboardModifiers mods) {
+    QWidget* w = form->Window()->focusWidget() ? form->Window()->focusWidget() : form->Window();
+    QString text;
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z && !(mods & (Qt::ControlModifier | Qt::AltModifier)))
+        text = QChar(qtKey - Qt::Key_A + 'a');
+    QKeyEvent press(QEvent::KeyPress, qtKey, mods, text);
+    QApplication::sendEvent(w, &press);
+    QKeyEvent release(QEvent::KeyRelease, qtKey, mods, text);
+    QApplication::sendEvent(w, &release);
+}
+
+TColor PixelAt(const QImage& image, int x, int y) { return FromQColor(QColor(image.pixel(x, y))); }
+
+}  // namespace testing_support
