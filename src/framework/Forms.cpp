@@ -671,8 +671,11 @@ void TApplication::ActivateForm(TForm* form) {
     std::erase(activationOrder_, form);
     activationOrder_.push_back(form);
     form->activateChanged(true);
-    form->Window()->raise();
-    form->Window()->activateWindow();
+    // The offscreen platform has no window stack to raise in.
+    if (QGuiApplication::platformName() != "offscreen") {
+        form->Window()->raise();
+        form->Window()->activateWindow();
+    }
     if (form->OnActivate) Dispatch([&] { form->OnActivate(form); });
 }
 

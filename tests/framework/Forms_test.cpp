@@ -1,0 +1,158 @@
+// Window semantics the windows rely on: modal loops, activation, the error box, keys.
+#include <gtest/gtest.h>
+
+#include "framework/Buttons.h"
+#include "framework/Dialogs.h"
+#include "framework/Forms.h"
+#include "framework/Menus.h"
+#include "framework/SysUtils.h"
+#include "support/GuiSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct Forms : ::testing::Test {
+    void SetUp() override {
+        a = new TForm(Application);
+        a->SetCaption("A");
+        a->SetBorderStyle(TFormBorderStyle::bsSingle);
+        a->SetClientSize(200, 100);
+        b = new TForm(Application);
+        b->SetCaption("B");
+        b->SetClientSize(150, 80);
+    }
+    void TearDown() override {
+        delete a;
+        delete b;
+    }
+    TForm* a;
+    TForm* b;
+};
+
+TEST_F(Forms, HidingAModalFormKeepsItsLoopAndCloseEndsIt) {
+    std::vector<std::string> trace;
+    RunSteps({
+        [&] {
+            b->Hide();
+            trace.push_back(b->Modal() ? "hidden, still modal" : "loop ended");
+        },
+        [&] {
+            EXPECT_TRUE(b->Modal());
+            b->Close();
+        },
+    });
+    TModalResult r = b->ShowModal();
+    trace.push_back("returned");
+    EXPECT_EQ(r, mrCancel);
+    EXPECT_FALSE(b->Visible());
+    EXPECT_EQ(trace, (std::vector<std::string>{"hidden, still modal", "returned"}));
+}
+
+TEST_F(Forms, OtherFormsTakeNoInputWhileAModalFormIsUp) {
+    a->Show();
+    bool aEnabledDuring = true;
+    RunSteps({[&] {
+        aEnabledDuring = a->WindowEnabled();
+        b->SetModalResult(mrOk);
+    }});
+    EXPECT_EQ(b->ShowModal(), mrOk);
+    EXPECT_FALSE(aEnabledDuring);
+    EXPECT_TRUE(a->WindowEnabled());
+    EXPECT_EQ(Application->ActiveForm(), a);
+    a->Hide();
+}
+
+TEST_F(Forms, ActivationRunsOnShowAndAgainAfterAMessageBoxCloses) {
+    int activations = 0;
+    b->OnActivate = [&](TObject*) { ++activations; };
+    DialogRecorder dialogs;
+    RunSteps({
+        [&] {
+            EXPECT_EQ(activations, 1);
+            MessageDlg("Hello", TMsgDlgType::mtWarning, mbOK);
+            EXPECT_EQ(activations, 2);
+            b->Close();
+        },
+    });
+    b->ShowModal();
+    ASSERT_EQ(dialogs.Count(), 1);
+    EXPECT_EQ(dialogs.Last().Caption, "Warning");
+    EXPECT_EQ(dialogs.Last().Text, "Hello");
+    EXPECT_EQ(dialogs.Last().Buttons, (std::vector<std::string>{"OK"}));
+    EXPECT_EQ(activations, 2);
+}
+
+TEST_F(Forms, AnErrorInAHandlerReachesTheErrorBoxAndTheProgramGoesOn) {
+    Application->SetTitle("Tarnwick Installer v1.1");
+    auto* button = new TSpeedButton(a);
+    button->SetBounds(10, 10, 80, 22);
+    button->SetCaption("&Go");
+    button->SetParent(a);
+    int clicks = 0;
+    button->OnClick = [&](TObject*) {
+        ++clicks;
+        StrToInt("abc");
+    };
+    a->Show();
+    DialogRecorder dialogs;
+    Click(button);
+    PressKey(a, Qt::Key_G, Qt::AltModifier);  // Alt+G presses it too
+    EXPECT_EQ(clicks, 2);
+    ASSERT_EQ(dialogs.Count(), 2);
+    EXPECT_EQ(dialogs.Last().Caption, "Tarnwick Installer v1.1");
+    EXPECT_EQ(dialogs.Last().Text, "'abc' is not a valid integer value.");
+    EXPECT_EQ(dialogs.Last().Icon, TDialogIcon::Stop);
+    a->Hide();
+}
+
+TEST_F(Forms, FullStopOnlyAfterCharactersAboveTheDot) {
+    EXPECT_EQ(WithFullStop("I/O error 21"), "I/O error 21.");
+    EXPECT_EQ(WithFullStop("Done."), "Done.");
+    EXPECT_EQ(WithFullStop("Wait-"), "Wait-");
+    EXPECT_EQ(WithFullStop(""), "");
+}
+
+TEST_F(Forms, MenuShortcutsActWhileTheFormHasTheKeys) {
+    auto* menu = new TPopupMenu(a);
+    auto* item = new TMenuItem(menu);
+    item->SetShortCut(TextToShortCut("Ctrl+I"));
+    int runs = 0;
+    item->OnClick = [&](TObject*) { ++runs; };
+    menu->Add(item);
+    a->SetPopupMenu(menu);
+    a->Show();
+    PressKey(a, Qt::Key_I, Qt::ControlModifier);
+    PressKey(a, Qt::Key_I);
+    EXPECT_EQ(runs, 1);
+    a->Hide();
+}
+
+TEST_F(Forms, FrameAndCaptionAreDrawnAroundTheClientArea) {
+    a->Show();
+    EXPECT_EQ(a->WindowWidth(), 206);
+    EXPECT_EQ(a->WindowHeight(), 125);
+    EXPECT_EQ(a->ClientOrigin(), (TPoint{3, 22}));
+    QImage w = a->GrabWindow();
+    EXPECT_EQ(PixelAt(w, 0, 0), ColorToRGB(cl3DLight));
+    EXPECT_EQ(PixelAt(w, 205, 124), ColorToRGB(cl3DDkShadow));
+    EXPECT_EQ(PixelAt(w, 100, 10), ColorToRGB(clActiveCaption));
+    EXPECT_EQ(PixelAt(w, 100, 60), ColorToRGB(clBtnFace));
+    b->Show();  // a loses the activation: its caption turns grey
+    EXPECT_EQ(PixelAt(a->WindowSurface(), 100, 10), ColorToRGB(clInactiveCaption));
+    b->Hide();
+    EXPECT_EQ(Application->ActiveForm(), a);
+    a->Hide();
+}
+
+TEST_F(Forms, CloseBoxOnlyWithTheSystemMenu) {
+    a->SetBorderIcons(0);
+    EXPECT_TRUE(a->CaptionButtonRect(HTCLOSE).IsEmpty());
+    a->SetBorderIcons(biSystemMenu);
+    TRect close = a->CaptionButtonRect(HTCLOSE);
+    EXPECT_EQ(close, (TRect{185, 5, 201, 19}));
+    EXPECT_EQ(a->HitTest(190, 10), HTCLOSE);
+    EXPECT_EQ(a->HitTest(50, 10), HTCAPTION);
+}
+
+}  // namespace
