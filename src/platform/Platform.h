@@ -107,6 +107,8 @@ std::string FromNative(const std::string& nativePath);
 // ---- Program -------------------------------------------------------------------------------
 // The running program's own full file name, as a platform path.
 std::string ProgramFileName();
+// Test seam: makes ProgramFileName report another (native) file; "" restores the real one.
+void SetProgramFileName(const std::string& nativePath);
 
 // ---- Drives and volumes --------------------------------------------------------------------
 uint32_t GetLogicalDrives();                        // bit 0 = a:, bit 25 = z:

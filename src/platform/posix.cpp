@@ -311,7 +311,17 @@ std::string FromNative(const std::string& nativePath) {
 
 // ---- Program ---------------------------------------------------------------------------------
 
+namespace {
+std::string& programOverride() {
+    static std::string p;
+    return p;
+}
+}  // namespace
+
+void SetProgramFileName(const std::string& nativePath) { programOverride() = nativePath; }
+
 std::string ProgramFileName() {
+    if (!programOverride().empty()) return FromNative(programOverride());
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0) return "";
