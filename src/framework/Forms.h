@@ -198,6 +198,8 @@ public:
     // Creates a form owned by the application; the first one becomes the main form.
     template <class T>
     void CreateForm(T*& reference) {
+        // A new main form begins a new session of the application.
+        if (!mainForm_) terminated_ = false;
         reference = new T(this);
         if (!mainForm_) mainForm_ = reference;
     }

@@ -1,0 +1,93 @@
+// The rules of install.ini, on real files in a program folder of the test's own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "forms/InstallOptions.h"
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct Settings : ::testing::Test {
+    TempDir program;
+    TempDir elsewhere;
+    void SetUp() override {
+        platform::SetProgramFileName(program / "installer");
+        // Started from another directory: the settings still come from the program's.
+        std::filesystem::current_path(elsewhere.Path());
+    }
+    void TearDown() override {
+        platform::SetProgramFileName("");
+        std::filesystem::current_path("/");
+    }
+    TInstallOptions load(const std::string& ini) {
+        if (!ini.empty()) WriteFile(program / "install.ini", ini);
+        TInstallOptions o;
+        LoadInstallOptions(o);
+        return o;
+    }
+};
+
+TEST_F(Settings, KeysAndValues) {
+    struct Case {
+        const char* line;
+        std::string expectedAppz;
+    };
+    const Case cases[] = {
+        {"APPZ......=Tarnwick", "Tarnwick"},
+        {"appz......=lower-case key", "lower-case key"},
+        {"APPZ.....=one dot too few", ""},
+        {"APPZ.......=one dot too many", ""},
+        {"APPZ......=   padded   ", "padded"},
+        {"APPZ......=\"Quoted Name\"", "Quoted Name"},
+        {"APPZ......='single'", "single"},
+        {"APPZ......=\"unbalanced'", "\"unbalanced'"},
+        {"APPZ......=", ""},
+    };
+    for (const Case& c : cases) {
+        TInstallOptions o = load(std::string("[options]\r\n") + c.line + "\r\n");
+        EXPECT_EQ(o.APPZ, c.expectedAppz) << c.line;
+    }
+}
+
+TEST_F(Settings, LongValuesKeepTheirFirst250Characters) {
+    std::string value(300, 'x');
+    value[249] = 'y';
+    TInstallOptions o = load("[OPTIONS]\nSCRTXT....=" + value + "\n");
+    EXPECT_EQ(o.SCRTXT.size(), 250u);
+    EXPECT_EQ(o.SCRTXT.back(), 'y');
+}
+
+TEST_F(Settings, AllEightKeysAndTheDerivedPaths) {
+    TInstallOptions o = load(
+        "[Other]\nAPPZ......=wrong section\n"
+        "[OPTIONS]\nAPPZ......=A\nSIZE......=12\nDIR.......=Game\nFILERAR...=g.part1.rar\n"
+        "NFO.......=G.NFO\nREG.......=setup.reg\nSCRTXT....=Hello\nFILES.....=4\n");
+    EXPECT_EQ(o.APPZ, "A");
+    EXPECT_EQ(o.SIZE, "12");
+    EXPECT_EQ(o.DIR, "Game");
+    EXPECT_EQ(o.FILERAR, "g.part1.rar");
+    EXPECT_EQ(o.NFO, "G.NFO");
+    EXPECT_EQ(o.REG, "setup.reg");
+    EXPECT_EQ(o.SCRTXT, "Hello");
+    EXPECT_EQ(o.FILES, "4");
+    std::string dir = ProgramDirectory();
+    EXPECT_EQ(dir.back(), '\\');
+    EXPECT_EQ(platform::ToNative(dir + "x"), program / "x");
+    EXPECT_EQ(MusicFilePath, dir + "install.dat");
+    EXPECT_EQ(RegFilePath, dir + "setup.reg");
+}
+
+TEST_F(Settings, MissingFileOrSectionLeavesEveryFieldEmpty) {
+    TInstallOptions none = load("");
+    EXPECT_EQ(none.APPZ, "");
+    EXPECT_EQ(none.FILES, "");
+    TInstallOptions noSection = load("APPZ......=outside any section\n[OTHER]\nSIZE......=1\n");
+    EXPECT_EQ(noSection.APPZ, "");
+    EXPECT_EQ(noSection.SIZE, "");
+    EXPECT_EQ(RegFilePath, ProgramDirectory());
+}
+
+}  // namespace

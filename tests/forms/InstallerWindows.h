@@ -1,0 +1,63 @@
+// The installer's five windows, created as start-up creates them, from a program folder of
+// the test's own: a temporary folder that stands for the installation medium.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "forms/InstallOptions.h"
+#include "forms/InstallerForms.h"
+#include "forms/Unit1.h"
+#include "forms/Unit2.h"
+#include "forms/Unit3.h"
+#include "forms/Unit4.h"
+#include "forms/Unit5.h"
+#include "platform/Platform.h"
+#include "support/GuiSupport.h"
+#include "support/TestSupport.h"
+
+namespace testing_support {
+
+constexpr const char* kDemoIni =
+    "[OPTIONS]\r\n"
+    "APPZ......=Tarnwick - The Forgotten Tower\r\n"
+    "SIZE......=3\r\n"
+    "DIR.......=Tarnwick\r\n"
+    "FILERAR...=tarnwick.part1.rar\r\n"
+    "NFO.......=TARNWICK.NFO\r\n"
+    "REG.......=README.TXT\r\n"
+    "SCRTXT....=Welcome to Tarnwick!\r\n"
+    "FILES.....=3\r\n";
+
+class InstallerWindows {
+public:
+    // files: name -> content, written into the program folder; an "install.ini" entry
+    // replaces the demo settings (an empty content leaves the folder without one).
+    explicit InstallerWindows(std::map<std::string, std::string> files = {}) {
+        if (!files.count("install.ini")) files["install.ini"] = kDemoIni;
+        for (auto& [name, content] : files)
+            if (!(name == "install.ini" && content.empty())) WriteFile(folder / name, content);
+        platform::SetProgramFileName(folder / "installer");
+        InstallOptions = TInstallOptions{};
+        CreateInstallerForms(*Application);
+    }
+    ~InstallerWindows() {
+        delete Form5;
+        delete Form4;
+        delete Form3;
+        delete Form2;
+        delete Form1;
+        Form1 = nullptr;
+        Form2 = nullptr;
+        Form3 = nullptr;
+        Form4 = nullptr;
+        Form5 = nullptr;
+        platform::SetProgramFileName("");
+    }
+    // Native path of a file in the program folder.
+    std::string Native(const std::string& name) const { return folder / name; }
+
+    TempDir folder;
+};
+
+}  // namespace testing_support
