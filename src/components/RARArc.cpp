@@ -1,0 +1,325 @@
+#include "components/RARArc.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "platform/Platform.h"
+
+// The library's header defines macros and types for itself; keep its records apart from
+// ours. Its functions have C linkage, so the namespace does not change what they link to.
+namespace unrar {
+#include <unrar/dll.hpp>
+}
+
+namespace {
+
+// The component whose run is in progress: the library's callbacks carry no user data.
+TRAR* runningComponent = nullptr;
+bool runInProgress = false;
+
+constexpr unsigned kCommentBufferSize = 0xFFFF;
+
+// Link kinds of the extended header.
+constexpr unsigned FSREDIR_UNIXSYMLINK = 1;
+constexpr unsigned FSREDIR_WINSYMLINK = 2;
+constexpr unsigned FSREDIR_JUNCTION = 3;
+
+void copyBounded(char* dest, size_t size, const std::string& text) {
+    size_t n = std::min(text.size(), size - 1);
+    std::memcpy(dest, text.data(), n);
+    dest[n] = 0;
+}
+
+std::string slashesToBackslashes(std::string s) {
+    std::replace(s.begin(), s.end(), '/', '\\');
+    return s;
+}
+
+// Native path of a platform path; paths that name no drive pass through unchanged (the
+// library then fails to open them and says so).
+std::string nativeOf(const std::string& platformPath) {
+    std::string n = platform::ToNative(platformPath);
+    return n.empty() ? platformPath : n;
+}
+
+uint32_t crc32(const unsigned char* data, size_t n) {
+    static const std::array<uint32_t, 256> table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t i = 0; i < 256; ++i) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[i] = c;
+        }
+        return t;
+    }();
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < n; ++i) c = table[(c ^ data[i]) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+// A RAR 5 volume ends with an end-of-archive block. The library reads a volume cut inside
+// a header as the normal end of the archive; this tells the two apart. Older formats
+// cannot be told apart this way and count as complete.
+bool endsWithEndBlock(const std::string& nativeVolume) {
+    std::ifstream in(nativeVolume, std::ios::binary);
+    if (!in) return false;
+    char signature[8] = {};
+    in.read(signature, 8);
+    static const char rar5[8] = {'R', 'a', 'r', '!', 0x1A, 0x07, 0x01, 0x00};
+    if (in.gcount() < 8) return false;
+    if (std::memcmp(signature, rar5, 8) != 0) return true;
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    if (size < 16) return false;
+    unsigned char tail[8];
+    in.seekg(size - 8);
+    in.read(reinterpret_cast<char*>(tail), 8);
+    if (in.gcount() != 8) return false;
+    // CRC32, header size 3, type 5 (end of archive), header flags, end-of-archive flags.
+    if (tail[4] != 0x03 || tail[5] != 0x05) return false;
+    uint32_t stored = tail[0] | (tail[1] << 8) | (tail[2] << 16) | (static_cast<uint32_t>(tail[3]) << 24);
+    return stored == crc32(tail + 4, 4);
+}
+
+// Closes the archive on every way out of a run.
+struct ArchiveHandle {
+    void* handle = nullptr;
+    ~ArchiveHandle() {
+        if (handle) unrar::RARCloseArchive(handle);
+    }
+};
+
+// Marks the run in progress for as long as it lasts.
+struct RunScope {
+    RunScope() { runInProgress = true; }
+    ~RunScope() { runInProgress = false; }
+};
+
+}  // namespace
+
+// The functions the library calls back; they find the component through the running one.
+struct RARCallbacks {
+    static int PASCAL ChangeVolume(char* arcName, int mode) {
+        return runningComponent ? runningComponent->VolumeCallback(arcName, mode) : 0;
+    }
+    static int PASCAL ProcessData(unsigned char* addr, int size) {
+        return runningComponent ? runningComponent->DataCallback(addr, size) : 0;
+    }
+};
+
+TRAR::TRAR(TComponent* owner) : TComponent(owner) {
+    filesToExtract_.SetSorted(true);
+    filesToTest_.SetSorted(true);
+}
+
+bool TRAR::Running() { return runInProgress; }
+
+void TRAR::Error(int code) {
+    if (OnError) OnError(this, code);
+}
+
+int TRAR::VolumeCallback(char* nativeName, int mode) {
+    if (handlerError_) return 0;
+    if (mode == RAR_VOL_NOTIFY) currentVolume_ = nativeName;
+    if (!OnVolumeChange) return mode == RAR_VOL_NOTIFY ? 1 : 0;
+    // The handler sees and may change a platform path; it goes back to the library native.
+    char buffer[RAR_VOLUME_NAME_SIZE];
+    copyBounded(buffer, sizeof buffer, platform::FromNative(nativeName));
+    try {
+        int result = OnVolumeChange(this, buffer, mode);
+        if (mode == RAR_VOL_ASK && result != 0) {
+            buffer[sizeof buffer - 1] = 0;
+            copyBounded(nativeName, RAR_VOLUME_NAME_SIZE, nativeOf(buffer));
+        }
+        return result;
+    } catch (...) {
+        handlerError_ = std::current_exception();
+        return 0;
+    }
+}
+
+int TRAR::DataCallback(unsigned char* addr, int size) {
+    if (handlerError_) return 0;
+    position_ += size;
+    if (!OnProcessData) return 1;
+    try {
+        return OnProcessData(this, addr, size, position_);
+    } catch (...) {
+        handlerError_ = std::current_exception();
+        return 0;
+    }
+}
+
+bool TRAR::Extract() {
+    if (archiveName_.empty()) {
+        Error(ERAR_BAD_ARCHIVE);
+        return false;
+    }
+    if (runInProgress) {
+        // The callbacks reach the component through one reference: never two runs at once.
+        Error(ERAR_UNKNOWN);
+        return false;
+    }
+    RunScope running;
+    runningComponent = this;
+    handlerError_ = nullptr;
+    bool result = true;
+
+    auto comment = std::make_unique<TComment>();
+    std::memset(comment.get(), 0, sizeof(TComment));
+    std::string nativeArchive = nativeOf(archiveName_);
+    currentVolume_ = nativeArchive;
+
+    unrar::RAROpenArchiveDataEx open{};
+    std::vector<char> arcName(nativeArchive.begin(), nativeArchive.end());
+    arcName.push_back(0);
+    open.ArcName = arcName.data();
+    open.OpenMode = RAR_OM_EXTRACT;
+    open.CmtBuf = comment->CommentText;
+    open.CmtBufSize = kCommentBufferSize;
+    ArchiveHandle archive;
+    archive.handle = unrar::RAROpenArchiveEx(&open);
+    comment->CommentSize = open.CmtSize;
+
+    std::string nativeTarget = targetDir_.empty() ? "" : nativeOf(targetDir_);
+    std::vector<char> destination(nativeTarget.begin(), nativeTarget.end());
+    destination.push_back(0);
+    char* destPath = targetDir_.empty() ? nullptr : destination.data();
+
+    // Leaves the run: the archive is closed first, a handler's error goes on up.
+    auto finish = [&](bool r) {
+        if (archive.handle) unrar::RARCloseArchive(archive.handle);
+        archive.handle = nullptr;
+        if (handlerError_) {
+            std::exception_ptr e = handlerError_;
+            handlerError_ = nullptr;
+            std::rethrow_exception(e);
+        }
+        return r;
+    };
+
+    if (open.OpenResult != 0 || !archive.handle) {
+        int code = open.OpenResult ? static_cast<int>(open.OpenResult) : ERAR_EOPEN;
+        finish(false);
+        Error(code);
+        return false;
+    }
+    try {
+        if (open.CmtState == 1 && OnComment) OnComment(this, *comment);
+    } catch (...) {
+        handlerError_ = std::current_exception();
+        return finish(false);
+    }
+
+    // The volume callback is always ours: it follows the volumes for the end check below
+    // and answers as the library would when no handler is set.
+    unrar::RARSetChangeVolProc(archive.handle, &RARCallbacks::ChangeVolume);
+
+    unrar::RARHeaderDataEx ex{};
+    RARHeaderData header{};
+    header.CmtBuf = comment->CommentText;
+    header.CmtBufSize = kCommentBufferSize;
+    ex.CmtBuf = comment->CommentText;
+    ex.CmtBufSize = kCommentBufferSize;
+
+    if (OnProcessData) unrar::RARSetProcessDataProc(archive.handle, &RARCallbacks::ProcessData);
+
+    std::string password;
+    try {
+        // Encrypted headers cannot be read without the password: ask for it first.
+        if ((open.Flags & ROADF_ENCHEADERS) && OnReqPassword) {
+            RARHeaderData asking{};
+            copyBounded(asking.ArcName, sizeof asking.ArcName, platform::FromNative(nativeArchive));
+            asking.Flags = RHDF_ENCRYPTED;
+            asking.CmtBuf = header.CmtBuf;
+            asking.CmtBufSize = header.CmtBufSize;
+            OnReqPassword(this, asking, password);
+            if (!password.empty())
+                unrar::RARSetPassword(archive.handle, const_cast<char*>(password.c_str()));
+        }
+
+        for (;;) {
+            int code = unrar::RARReadHeaderEx(archive.handle, &ex);
+            if (handlerError_) return finish(false);
+            if (code != 0) {
+                // With encrypted headers the end block is encrypted too and cannot be checked.
+                if (code == ERAR_END_ARCHIVE && !(open.Flags & ROADF_ENCHEADERS) &&
+                    !endsWithEndBlock(currentVolume_))
+                    code = ERAR_BAD_DATA;
+                if (code != ERAR_END_ARCHIVE) {
+                    // A damaged header, a volume that never came, a missing or wrong
+                    // password: the run did not get through the archive.
+                    result = false;
+                    Error(code);
+                }
+                return finish(result);
+            }
+            // The record handlers receive, in platform paths.
+            copyBounded(header.ArcName, sizeof header.ArcName, platform::FromNative(ex.ArcName));
+            copyBounded(header.FileName, sizeof header.FileName, slashesToBackslashes(ex.FileName));
+            header.Flags = ex.Flags;
+            header.PackSize = ex.PackSize;
+            header.UnpSize = ex.UnpSize;
+            header.HostOS = ex.HostOS;
+            header.FileCRC = ex.FileCRC;
+            header.FileTime = ex.FileTime;
+            header.UnpVer = ex.UnpVer;
+            header.Method = ex.Method;
+            header.FileAttr = ex.FileAttr;
+            header.CmtSize = ex.CmtSize;
+            header.CmtState = ex.CmtState;
+            currentVolume_ = ex.ArcName;
+            std::string name(header.FileName, strnlen(header.FileName, sizeof header.FileName));
+
+            if (stop_) {
+                stop_ = false;
+                return finish(result);
+            }
+
+            bool selected = filesToExtract_.Count() == 0 || filesToExtract_.IndexOf(name) >= 0;
+            bool link = ex.RedirType == FSREDIR_UNIXSYMLINK || ex.RedirType == FSREDIR_WINSYMLINK ||
+                        ex.RedirType == FSREDIR_JUNCTION;
+            if (!selected || link) {
+                code = unrar::RARProcessFile(archive.handle, RAR_SKIP, destPath, nullptr);
+                if (handlerError_) return finish(false);
+                if (code != 0) {
+                    finish(false);
+                    Error(code);
+                    return false;
+                }
+                // A link could send a later entry outside the target: links are not made.
+                if (link && selected) {
+                    result = false;
+                    Error(ERAR_ECREATE);
+                }
+                continue;
+            }
+
+            if (OnExtracting) OnExtracting(this, header);
+            position_ = 0;
+            entrySize_ = (static_cast<uint64_t>(ex.UnpSizeHigh) << 32) | ex.UnpSize;
+            if ((header.Flags & RHDF_ENCRYPTED) && OnReqPassword) {
+                OnReqPassword(this, header, password);
+                if (!password.empty())
+                    unrar::RARSetPassword(archive.handle, const_cast<char*>(password.c_str()));
+            }
+            code = unrar::RARProcessFile(archive.handle, RAR_EXTRACT, destPath, nullptr);
+            if (handlerError_) return finish(false);
+            if (OnExtract) OnExtract(this, header, code == 0);
+            if (code == 0) continue;
+            result = false;
+            Error(code);
+            if (code == ERAR_ECREATE || code == ERAR_BAD_DATA) continue;
+            return finish(false);
+        }
+    } catch (...) {
+        // A handler raised an error: close the archive, then let the error go on.
+        if (archive.handle) unrar::RARCloseArchive(archive.handle);
+        archive.handle = nullptr;
+        throw;
+    }
+}
