@@ -1,0 +1,59 @@
+// TGauge: how far a value has moved through a range, as a percentage, drawn as text, a
+// horizontal or vertical bar, a pie or a needle. Repaints at once, and only when the
+// whole percentage changes.
+#pragma once
+
+#include "framework/Controls.h"
+#include "framework/Graphics.h"
+
+enum class TGaugeKind { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
+enum class TBorderStyle { bsNone, bsSingle };
+
+// An off-screen picture that can take another's size.
+class TBltBitmap : public TBitmap {
+public:
+    // Takes the template's size and fills itself with the window-frame colour.
+    void MakeLike(const TBitmap& templ);
+};
+
+class TGauge : public TGraphicControl {
+public:
+    explicit TGauge(TComponent* owner);
+
+    int MinValue() const { return minValue_; }
+    void SetMinValue(int v);
+    int MaxValue() const { return maxValue_; }
+    void SetMaxValue(int v);
+    int Progress() const { return progress_; }
+    void SetProgress(int v);
+    TGaugeKind Kind() const { return kind_; }
+    void SetKind(TGaugeKind k);
+    bool ShowText() const { return showText_; }
+    void SetShowText(bool s);
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle b);
+    TColor ForeColor() const { return foreColor_; }
+    void SetForeColor(TColor c);
+    TColor BackColor() const { return backColor_; }
+    void SetBackColor(TColor c);
+
+    int PercentComplete() const;
+    // Length of the reached part of a bar N pixels long.
+    static int FillLength(int n, int percent);
+
+protected:
+    void Paint() override;
+
+private:
+    void paintKind(TCanvas& c, const TRect& r);
+    void paintText(TCanvas& image, const TRect& r, const TBitmap& templ);
+
+    int minValue_ = 0;
+    int maxValue_ = 100;
+    int progress_ = 0;
+    TGaugeKind kind_ = TGaugeKind::gkHorizontalBar;
+    bool showText_ = true;
+    TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
+    TColor foreColor_ = clBlack;
+    TColor backColor_ = clWhite;
+};
