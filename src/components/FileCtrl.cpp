@@ -249,7 +249,13 @@ void TDriveComboBox::changeDrive(char d) {
         }
         if (dirList_) dirList_->DriveChange(driveLetter_);
     }
-    if (OnChange) OnChange(this);
+    raiseChange();
+}
+
+// A handler's error is reported like one from a window message: the selector (and the
+// window being shown around it) carries on.
+void TDriveComboBox::raiseChange() {
+    if (OnChange) Dispatch([this] { OnChange(this); });
 }
 
 void TDriveComboBox::SetDriveLetter(char letter) { changeDrive(letter); }
@@ -271,7 +277,7 @@ void TDriveComboBox::PickItem(int index) {
     // raises the change event once more.
     SetDriveLetter(items_[static_cast<size_t>(index)].Text[0]);
     selectItem(index);
-    if (OnChange) OnChange(this);
+    raiseChange();
 }
 
 void TDriveComboBox::DrawItem(TCanvas& c, int index, const TRect& r, unsigned state) const {

@@ -55,6 +55,7 @@ private:
         const TBitmap* Bitmap;
     };
     void changeDrive(char letter);
+    void raiseChange();
     void selectItem(int index);
     std::string volumeText(char letter) const;
     std::string networkText(char letter) const;
