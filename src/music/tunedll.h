@@ -26,7 +26,11 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
+#if defined(TUNE_BUILDING)
 #define TUNE_API __declspec(dllexport)
+#else
+#define TUNE_API __declspec(dllimport)
+#endif
 #if !defined(_WIN64)
 #define TUNE_CALL __stdcall
 #endif
