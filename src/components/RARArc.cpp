@@ -166,6 +166,7 @@ bool TRAR::Extract() {
     }
     RunScope running;
     runningComponent = this;
+    opened_ = false;
     handlerError_ = nullptr;
     bool result = true;
 
@@ -208,6 +209,7 @@ bool TRAR::Extract() {
         Error(code);
         return false;
     }
+    opened_ = true;
     try {
         if (open.CmtState == 1 && OnComment) OnComment(this, *comment);
     } catch (...) {

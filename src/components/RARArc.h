@@ -101,6 +101,8 @@ public:
     bool Extract();
     // True while a run is in progress (in the whole program only one may be).
     static bool Running();
+    // Whether the last run got the archive open (false: it could not be opened at all).
+    bool Opened() const { return opened_; }
     // Unpacked size of the entry being unpacked, in full 64 bits (the header record holds
     // only the low 32).
     uint64_t EntrySize() const { return entrySize_; }
@@ -127,6 +129,7 @@ private:
     TStringList filesToExtract_;
     TStringList filesToTest_;
     bool stop_ = false;
+    bool opened_ = false;
 
     // State of the run in progress.
     int64_t position_ = 0;

@@ -676,7 +676,18 @@ void TApplication::ActivateForm(TForm* form) {
         form->Window()->raise();
         form->Window()->activateWindow();
     }
-    if (form->OnActivate) Dispatch([&] { form->OnActivate(form); });
+    if (!form->OnActivate || form == failedActivation_) return;
+    // An activation handler that fails shows the error box; when the box closes the
+    // activation comes back to the form, and running the handler again would fail again,
+    // for ever. That return does not run it.
+    try {
+        form->OnActivate(form);
+    } catch (const std::exception& e) {
+        TForm* saved = failedActivation_;
+        failedActivation_ = form;
+        Dispatch([&] { ShowException(e); });
+        failedActivation_ = saved;
+    }
 }
 
 void TApplication::formShown(TForm* f) { ActivateForm(f); }

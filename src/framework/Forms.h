@@ -240,6 +240,7 @@ private:
     std::string title_;
     TForm* mainForm_ = nullptr;
     TForm* activeForm_ = nullptr;
+    TForm* failedActivation_ = nullptr;  // its error box is up
     std::vector<TForm*> forms_;
     std::vector<TForm*> activationOrder_;  // most recent last
     std::vector<std::pair<int, TAppHook>> hooks_;
