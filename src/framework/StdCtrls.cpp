@@ -2,9 +2,12 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+
+#include "framework/SysUtils.h"
 
 // ---- TLabel --------------------------------------------------------------------------------------
 
@@ -181,13 +184,37 @@ std::string TMemo::Text() const {
     return out;
 }
 
+namespace {
+
+// Characters of UTF-8 text as the memo counts them (UTF-16 units).
+size_t memoLength(const std::string& utf8) {
+    size_t n = 0;
+    for (unsigned char c : utf8) {
+        if ((c & 0xC0) != 0x80) ++n;  // not a continuation byte
+        if (c >= 0xF0) ++n;           // outside the basic plane: a surrogate pair
+    }
+    return n;
+}
+
+void checkCapacity(size_t length, size_t capacity) {
+    if (length > capacity) throw EOutOfResources("Text exceeds memo capacity");
+}
+
+}  // namespace
+
 void TMemo::SetText(const std::string& text) {
+    // A first check before splitting, so that a far too long text costs no copies: the
+    // lines come to at least this length less a final line break.
+    checkCapacity(memoLength(text), Capacity + 2);
     TStringList lines;
     lines.SetText(text);
     SetLines(lines);
 }
 
 void TMemo::SetLines(const TStringList& lines) {
+    size_t length = 0;
+    for (int i = 0; i < lines.Count(); ++i) length += memoLength(lines[i]) + (i ? 2 : 0);
+    checkCapacity(length, Capacity);
     QString all;
     for (int i = 0; i < lines.Count(); ++i) {
         if (i) all += '\n';
@@ -211,6 +238,9 @@ void TMemo::Clear() { editor_->clear(); }
 void TMemo::SetReadOnly(bool r) {
     readOnly_ = r;
     editor_->setReadOnly(r);
+    // A read-only edit box still moves its caret and scrolls with the keyboard.
+    if (r)
+        editor_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 }
 
 void TMemo::SetScrollBars(TScrollStyle s) {
@@ -239,4 +269,6 @@ void TMemo::SetColor(TColor c) {
 void TMemo::FontChanged() {
     ApplyFont(editor_, Font());
     ApplyColors(editor_, Color(), Font().Color());
+    // Tab stops every eight average character widths, as an edit box sets them.
+    editor_->setTabStopDistance(8 * QFontMetricsF(editor_->font()).averageCharWidth());
 }

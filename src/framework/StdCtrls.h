@@ -68,8 +68,14 @@ class TMemo : public TWinControl {
 public:
     explicit TMemo(TComponent* owner);
 
+    // The most characters a memo holds, line breaks counted as CR LF. Far above any text a
+    // user reads in one box, yet it keeps a runaway text from taking all memory; setting a
+    // longer text raises EOutOfResources and leaves the memo as it was.
+    static constexpr size_t Capacity = 8 * 1024 * 1024;
+
     // The text with CR LF between lines.
     std::string Text() const;
+    // Each CR LF, lone CR or lone LF ends a line.
     void SetText(const std::string& text);
     // Sets the lines directly (each string one line).
     void SetLines(const TStringList& lines);
