@@ -1,9 +1,14 @@
 #include "forms/Unit1.h"
 
+#include <cstring>
+
 #include "forms/InstallOptions.h"
+#include "forms/MusicFailure.h"
+#include "music/tunedll.h"
 #include "forms/Unit2.h"
 #include "forms/Unit4.h"
 #include "framework/Jpeg.h"
+#include "framework/SysUtils.h"
 
 TForm1* Form1 = nullptr;
 
@@ -127,6 +132,29 @@ void TForm1::FormCreate(TObject*) {
 void TForm1::FormShow(TObject*) {
     ModuleHandle = 0;
     PlayHandle = 0;
+    // The bare file name: the module is looked for in the current directory.
+    Playmod(ExtractFileName(MusicFilePath));
+}
+
+void TForm1::Playmod(const std::string& fileName) {
+    // Each failing call ends the program through MusicFailure.
+    auto failed = [](bool bad) {
+        if (bad) MusicFailure("TUNE ERROR");
+        return bad;
+    };
+    if (!fileName.empty()) {
+        if (PlayHandle != 0 && failed(!TUNEstopModule(PlayHandle))) return;
+        PlayHandle = 0;
+        if (ModuleHandle != 0 && failed(!TUNEfreeModule(ModuleHandle))) return;
+        char name[512] = {};
+        std::strncpy(name, fileName.c_str(), sizeof name - 1);
+        ModuleHandle = TUNEloadModule(name);
+        if (failed(ModuleHandle == 0)) return;
+        TUNEmoduleInfo info{};
+        if (failed(!TUNEgetModuleInfo(ModuleHandle, &info))) return;
+    }
+    PlayHandle = TUNEplayModule(ModuleHandle, 1);
+    failed(PlayHandle == 0);
 }
 
 void TForm1::ShowHighlight(TImage* picture) {

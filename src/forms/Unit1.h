@@ -46,6 +46,8 @@ public:
     void Install1Click(TObject* Sender);
     void Nfo1Click(TObject* Sender);
     void Quit1Click(TObject* Sender);
+    // Loads a module (a non-empty name) and plays it in a loop.
+    void Playmod(const std::string& fileName);
 
 private:
     // Shows exactly one highlight picture, or none.

@@ -9,6 +9,8 @@
 #include <cstdlib>
 
 #include "forms/InstallerForms.h"
+#include "forms/MusicFailure.h"
+#include "music/tunedll.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
 
@@ -38,8 +40,14 @@ int RunInstaller(int argc, char** argv) {
     TApplication application;
     application.Initialize(argc, argv);
     installDialogLog();
+    // The music starts before any window; a failure is reported and ends the program.
+    TUNEstartup();
+    if (!TUNEinit()) MusicFailure("TUNE Error");
+    if (!TUNEstartBackgroundPlay(0)) MusicFailure("TUNE Error");
     application.SetTitle("Tarnwick Installer v1.1");
     CreateInstallerForms(application);
     application.Run();
+    if (!TUNEstopBackgroundPlay()) MusicFailure("TUNE Error");
+    TUNEclose();
     return 0;
 }

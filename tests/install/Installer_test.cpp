@@ -1,0 +1,47 @@
+// The real program, started as a user starts it, answering its dialogs through the log
+// seam: music failures are reported and end it with a failure code.
+#include <gtest/gtest.h>
+
+#include "support/TestSupport.h"
+
+using namespace testing_support;
+
+namespace {
+
+struct Program : ::testing::Test {
+    TempDir medium;
+    std::string run(const std::string& env, int& status) {
+        std::string log = medium / "dialogs.log";
+        std::string cmd = "cd " + Quote(medium.Path()) + " && env QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy " +
+                          "INSTALLER_DIALOG_LOG=" + Quote(log) + " " + env + " timeout 30 " +
+                          Quote(std::string(INSTALLER_BUILD_DIR) + "/bin/installer");
+        status = Run(cmd);
+        return ReadFile(log);
+    }
+};
+
+TEST_F(Program, MissingModuleShowsTuneErrorAndEndsWithAFailure) {
+    WriteFile(medium / "install.ini", "[OPTIONS]\nAPPZ......=Tarnwick\n");
+    int status = 0;
+    std::string log = run("", status);
+    EXPECT_EQ(status, 1);
+    ASSERT_EQ(log.rfind("TUNE ERROR|", 0), 0u) << log;
+    EXPECT_GT(log.size(), std::string("TUNE ERROR|\n").size());
+}
+
+TEST_F(Program, FailingInitShowsTuneErrorBeforeAnyWindow) {
+    int status = 0;
+    std::string log = run("TUNE_FAIL_INIT=1", status);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(log.rfind("TUNE Error|", 0), 0u) << log;
+}
+
+TEST_F(Program, NotAModuleIsRefusedToo) {
+    WriteFile(medium / "install.dat", "this is no tracker module");
+    int status = 0;
+    std::string log = run("", status);
+    EXPECT_EQ(status, 1);
+    EXPECT_EQ(log.rfind("TUNE ERROR|", 0), 0u) << log;
+}
+
+}  // namespace
