@@ -46,6 +46,12 @@ public:
     using Exception::Exception;
 };
 
+// "Invalid class typecast": an object of the wrong class where a given class is required.
+class EInvalidCast : public Exception {
+public:
+    using Exception::Exception;
+};
+
 // printf-style formatting into a std::string.
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
