@@ -1,13 +1,35 @@
 #include "components/Gauges.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
 #include "framework/SysUtils.h"
 
+namespace {
+
+constexpr const char* kRangeError = "Value must be between %d and %d";
+
+// Bounds for the range error; they wrap at the ends of the 32-bit range as the stored
+// values do.
+int Plus(int v, int d) {
+    return static_cast<int>(static_cast<unsigned>(v) + d);
+}
+
+// Nearest integer, ties to even.
+int RoundEven(double v) {
+    return static_cast<int>(std::nearbyint(v));
+}
+
+void Solid(TCanvas& c, TColor color) {
+    c.Brush() = {color, TBrushStyle::bsSolid};
+}
+
+}  // namespace
+
 void TBltBitmap::MakeLike(const TBitmap& templ) {
     SetSize(templ.Width(), templ.Height());
-    Canvas().Brush() = {clWindowFrame, TBrushStyle::bsSolid};
+    Solid(Canvas(), clWindowFrame);
     Canvas().FillRect({0, 0, Width(), Height()});
 }
 
@@ -20,17 +42,20 @@ int TGauge::PercentComplete() const {
     if (maxValue_ == minValue_) return 0;
     double p = (static_cast<double>(progress_) - minValue_) * 100.0 /
                (static_cast<double>(maxValue_) - minValue_);
-    return static_cast<int>(std::trunc(p));
+    // Only values taken while loading can leave the range; keep the conversion defined.
+    if (p >= INT_MAX) return INT_MAX;
+    if (p <= INT_MIN) return INT_MIN;
+    return static_cast<int>(p);
 }
 
 int TGauge::FillLength(int n, int percent) {
-    return static_cast<int>(std::trunc(n * (percent * 0.01)));
+    return static_cast<int>(n * (percent * 0.01));
 }
 
 void TGauge::SetMinValue(int v) {
     if (v == minValue_) return;
     if (v > maxValue_ && !IsLoading())
-        throw EInvalidOperation(Format("Value must be between %d and %d", -INT_MAX, maxValue_ - 1));
+        throw EInvalidOperation(Format(kRangeError, -INT_MAX, Plus(maxValue_, -1)));
     minValue_ = v;
     if (progress_ < v) progress_ = v;
     Repaint();
@@ -39,7 +64,7 @@ void TGauge::SetMinValue(int v) {
 void TGauge::SetMaxValue(int v) {
     if (v == maxValue_) return;
     if (v < minValue_ && !IsLoading())
-        throw EInvalidOperation(Format("Value must be between %d and %d", minValue_ + 1, INT_MAX));
+        throw EInvalidOperation(Format(kRangeError, Plus(minValue_, 1), INT_MAX));
     maxValue_ = v;
     if (progress_ > v) progress_ = v;
     Repaint();
@@ -47,13 +72,16 @@ void TGauge::SetMaxValue(int v) {
 
 void TGauge::SetProgress(int v) {
     int before = PercentComplete();
+    // Stored values arrive in any order while loading, so they are taken as they come.
     if (!IsLoading()) {
-        if (v < minValue_) v = minValue_;
-        else if (v > maxValue_) v = maxValue_;
+        if (v < minValue_)
+            v = minValue_;
+        else if (v > maxValue_)
+            v = maxValue_;
     }
     if (v == progress_) return;
     progress_ = v;
-    // Moving within one percent step paints nothing.
+    // Called once per block of unpacked data: paint only on a new whole percentage.
     if (PercentComplete() != before) Repaint();
 }
 
@@ -87,105 +115,119 @@ void TGauge::SetBackColor(TColor c) {
     Repaint();
 }
 
-namespace {
+TRect TGauge::innerRect() const {
+    TRect r = ClientRect();
+    return borderStyle_ == TBorderStyle::bsSingle ? r.Inflated(-1, -1) : r;
+}
 
-int roundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+// The coordinates below are absolute and follow the gauge's long-standing formulas, which
+// is why a bar's end and the pie's box use the right edge plus one and not a width.
 
-}  // namespace
-
-void TGauge::paintKind(TCanvas& c, const TRect& r) {
-    const int L = r.Left, T = r.Top, Rt = r.Right, B = r.Bottom;
-    const int P = PercentComplete();
-    const bool single = borderStyle_ == TBorderStyle::bsSingle;
-    c.Pen() = {foreColor_, 1, false, TPenMode::pmCopy};
-    switch (kind_) {
-        case TGaugeKind::gkText:
-            c.Brush() = {backColor_, TBrushStyle::bsSolid};
-            c.FillRect(r);
-            break;
-        case TGaugeKind::gkHorizontalBar:
-        case TGaugeKind::gkVerticalBar: {
-            int W = Rt - L + 1, H = B - T + 1;
-            c.Brush() = {backColor_, TBrushStyle::bsSolid};
-            c.FillRect(r);
-            c.Brush().Color = foreColor_;
-            if (kind_ == TGaugeKind::gkHorizontalBar) {
-                int F = FillLength(W, P);
-                if (F > W) F = W;
-                if (F > 0) c.FillRect({L, T, F, H});
-            } else {
-                int F = FillLength(H, P);
-                if (F >= H) F = H - 1;
-                c.FillRect({L, H - F, W, H});
-            }
-            break;
-        }
-        case TGaugeKind::gkPie:
-        case TGaugeKind::gkNeedle: {
-            int W = Rt - L + (single ? 1 : 0), H = B - T + (single ? 1 : 0);
-            c.Brush() = {Color(), TBrushStyle::bsSolid};
-            c.FillRect(r);
-            c.Brush().Color = backColor_;
-            if (kind_ == TGaugeKind::gkPie) {
-                c.Ellipse(L, T, W, H);
-                if (P > 0) {
-                    c.Brush().Color = foreColor_;
-                    int MX = W / 2, MY = H / 2;
-                    double A = (P / 50.0 + 0.5) * M_PI;
-                    int X3 = roundEven(MX * (1 - std::cos(A)));
-                    int Y3 = roundEven(MY * (1 - std::sin(A)));
-                    c.Pie(L, T, W, H, X3, Y3, MX, 0);
-                }
-            } else {
-                c.Pie(L, T, W, 2 * H - 1, L + W, B - 1, L, B - 1);
-                c.MoveTo(L, B);
-                c.LineTo(L + W, B);
-                if (P > 0) {
-                    int HW = Width() / 2;
-                    double a = P / 100.0 * M_PI;
-                    c.MoveTo(HW, B - 1);
-                    c.LineTo(roundEven(HW * (1 - std::cos(a))), roundEven((B - 1) * (1 - std::sin(a))));
-                }
-            }
-            break;
-        }
+void TGauge::paintBar(TCanvas& c, const TRect& r, int percent) const {
+    const int W = r.Right - r.Left + 1, H = r.Bottom - r.Top + 1;
+    Solid(c, backColor_);
+    c.FillRect(r);
+    c.Pen().Color = foreColor_;
+    Solid(c, foreColor_);
+    if (kind_ == TGaugeKind::gkHorizontalBar) {
+        int F = std::min(FillLength(W, percent), W);
+        if (F > 0) c.FillRect({r.Left, r.Top, F, H});
+    } else {
+        int F = FillLength(H, percent);
+        if (F >= H) F = H - 1;
+        c.FillRect({r.Left, H - F, W, H});
     }
 }
 
-void TGauge::paintText(TCanvas& image, const TRect& r, const TBitmap& templ) {
-    std::string text = Format("%d%%", PercentComplete());
+void TGauge::paintPie(TCanvas& c, const TRect& r, int percent) const {
+    const int W = r.Right, H = r.Bottom;
+    Solid(c, Color());
+    c.FillRect(r);
+    c.Pen().Color = foreColor_;
+    Solid(c, backColor_);
+    c.Ellipse(r.Left, r.Top, W, H);
+    if (percent <= 0) return;
+    // From 12 o'clock clockwise: the slice runs counterclockwise from the far radial.
+    const int MX = W / 2, MY = H / 2;
+    const double A = (percent / 50.0 + 0.5) * M_PI;
+    const int X3 = RoundEven(MX * (1 - std::cos(A)));
+    const int Y3 = RoundEven(MY * (1 - std::sin(A)));
+    Solid(c, foreColor_);
+    c.Pie(r.Left, r.Top, W, H, X3, Y3, MX, 0);
+}
+
+void TGauge::paintNeedle(TCanvas& c, const TRect& r, int percent) const {
+    const int L = r.Left, B = r.Bottom, W = r.Right, H = r.Bottom;
+    Solid(c, Color());
+    c.FillRect(r);
+    c.Pen().Color = foreColor_;
+    Solid(c, backColor_);
+    // The upper half of an ellipse twice the height: the dial.
+    c.Pie(L, r.Top, W, 2 * H - 1, L + W, B - 1, L, B - 1);
+    c.MoveTo(L, B);
+    c.LineTo(L + W, B);
+    if (percent <= 0) return;
+    const int HW = Width() / 2;
+    const double a = percent / 100.0 * M_PI;
+    c.MoveTo(HW, B - 1);
+    c.LineTo(RoundEven(HW * (1 - std::cos(a))), RoundEven((B - 1) * (1 - std::sin(a))));
+}
+
+void TGauge::paintKind(TCanvas& c, const TRect& r) const {
+    c.Pen() = {foreColor_, 1, false, TPenMode::pmCopy};
+    const int percent = PercentComplete();
+    switch (kind_) {
+        case TGaugeKind::gkText:
+            Solid(c, backColor_);
+            c.FillRect(r);
+            break;
+        case TGaugeKind::gkHorizontalBar:
+        case TGaugeKind::gkVerticalBar:
+            paintBar(c, r, percent);
+            break;
+        case TGaugeKind::gkPie:
+            paintPie(c, r, percent);
+            break;
+        case TGaugeKind::gkNeedle:
+            paintNeedle(c, r, percent);
+            break;
+    }
+}
+
+// White text on black, combined by XOR: each text pixel shows the inverse of what lies
+// beneath it, so the text stays readable on both sides of a bar's edge.
+void TGauge::paintText(TBitmap& image, const TRect& r) const {
+    const std::string text = Format("%d%%", PercentComplete());
     TBltBitmap overlay;
-    overlay.MakeLike(templ);
+    overlay.MakeLike(image);
     TCanvas& c = overlay.Canvas();
-    c.Brush() = {clBlack, TBrushStyle::bsSolid};
+    Solid(c, clBlack);
     c.FillRect({0, 0, overlay.Width(), overlay.Height()});
     c.Brush().Style = TBrushStyle::bsClear;
     c.SetFont(Font());
     c.Font().SetColor(clWhite);
-    int X = ((r.Right - r.Left + 1) - c.TextWidth(text)) / 2;
-    int Y = ((r.Bottom - r.Top + 1) - c.TextHeight(text)) / 2;
+    const int X = ((r.Right - r.Left + 1) - c.TextWidth(text)) / 2;
+    const int Y = ((r.Bottom - r.Top + 1) - c.TextHeight(text)) / 2;
     c.SetClipRect(r);
     c.TextOut(X, Y, text);
-    image.CopyRect({0, 0, overlay.Width(), overlay.Height()}, overlay.Image(),
-                   {0, 0, overlay.Width(), overlay.Height()}, TCopyMode::cmSrcInvert);
+    const TRect all{0, 0, image.Width(), image.Height()};
+    image.Canvas().CopyRect(all, overlay.Image(), all, TCopyMode::cmSrcInvert);
 }
 
 void TGauge::Paint() {
     TBitmap image(Width(), Height());
-    TCanvas& ic = image.Canvas();
-    ic.Brush() = {clBlack, TBrushStyle::bsSolid};
-    ic.FillRect({0, 0, Width(), Height()});
-    TRect r = ClientRect();
-    if (borderStyle_ == TBorderStyle::bsSingle) r = r.Inflated(-1, -1);
+    const TRect all{0, 0, Width(), Height()};
+    Solid(image.Canvas(), clBlack);
+    image.Canvas().FillRect(all);
+    const TRect r = innerRect();
 
     TBltBitmap overlay;
     overlay.MakeLike(image);
-    overlay.Canvas().Brush() = {clBlack, TBrushStyle::bsSolid};
-    overlay.Canvas().FillRect({0, 0, overlay.Width(), overlay.Height()});
-    overlay.Canvas().SetClipRect(r);
+    Solid(overlay.Canvas(), clBlack);
+    overlay.Canvas().FillRect(all);
     paintKind(overlay.Canvas(), r);
-    ic.CopyRect({0, 0, Width(), Height()}, overlay.Image(), {0, 0, Width(), Height()},
-                TCopyMode::cmSrcInvert);
-    if (showText_) paintText(ic, r, image);
+    image.Canvas().CopyRect(all, overlay.Image(), all, TCopyMode::cmSrcInvert);
+
+    if (showText_) paintText(image, r);
     Canvas().Draw(0, 0, image);
 }

@@ -11,13 +11,13 @@ enum class TBorderStyle { bsNone, bsSingle };
 
 // An off-screen picture that can take another's size.
 class TBltBitmap : public TBitmap {
-public:
+  public:
     // Takes the template's size and fills itself with the window-frame colour.
     void MakeLike(const TBitmap& templ);
 };
 
 class TGauge : public TGraphicControl {
-public:
+  public:
     explicit TGauge(TComponent* owner);
 
     int MinValue() const { return minValue_; }
@@ -37,16 +37,22 @@ public:
     TColor BackColor() const { return backColor_; }
     void SetBackColor(TColor c);
 
+    // 0 for an empty range, else the truncated share of the range reached, in percent.
     int PercentComplete() const;
-    // Length of the reached part of a bar N pixels long.
+    // Length of the reached part of a bar N pixels long, in whole-percent steps.
     static int FillLength(int n, int percent);
 
-protected:
+  protected:
     void Paint() override;
 
-private:
-    void paintKind(TCanvas& c, const TRect& r);
-    void paintText(TCanvas& image, const TRect& r, const TBitmap& templ);
+  private:
+    // The inner rectangle: the whole control, less the frame of a single border.
+    TRect innerRect() const;
+    void paintKind(TCanvas& c, const TRect& r) const;
+    void paintBar(TCanvas& c, const TRect& r, int percent) const;
+    void paintPie(TCanvas& c, const TRect& r, int percent) const;
+    void paintNeedle(TCanvas& c, const TRect& r, int percent) const;
+    void paintText(TBitmap& image, const TRect& r) const;
 
     int minValue_ = 0;
     int maxValue_ = 100;

@@ -304,37 +304,92 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     Changed();
 }
 
+namespace {
+
+// The ellipse inscribed in [x1, x2) x [y1, y2), in pixel indices: a pixel belongs to it when
+// its centre lies inside the continuous ellipse, so the outline touches all four edges and
+// the shape is symmetric.
+struct InscribedEllipse {
+    double cx, cy, ra, rb;
+    InscribedEllipse(int l, int t, int r, int b)
+        : cx((l + r - 1) / 2.0), cy((t + b - 1) / 2.0), ra((r - l) / 2.0), rb((b - t) / 2.0) {}
+    bool Inside(int x, int y) const {
+        double dx = (x - cx) / ra, dy = (y - cy) / rb;
+        return dx * dx + dy * dy <= 1.0;
+    }
+    // Inside with a 4-neighbour outside: a thin, closed outline.
+    bool Outline(int x, int y) const {
+        return Inside(x, y) &&
+               (!Inside(x - 1, y) || !Inside(x + 1, y) || !Inside(x, y - 1) || !Inside(x, y + 1));
+    }
+    // Counter-clockwise angle from 3 o'clock (y pointing up) of the radial through a point.
+    double Angle(double x, double y) const { return std::atan2(cy - y, x - cx); }
+    // Where the radial at this angle meets the outline (pixel centres).
+    TPoint OnOutline(double angle) const {
+        double a = ra - 0.5, b = rb - 0.5;
+        double c = std::cos(angle), s = std::sin(angle);
+        double den = std::hypot(b * c, a * s);
+        double r = den > 0 ? a * b / den : 0;
+        return {static_cast<int>(std::lround(cx + r * c)),
+                static_cast<int>(std::lround(cy - r * s))};
+    }
+    TPoint Centre() const {
+        return {static_cast<int>(std::lround(cx)), static_cast<int>(std::lround(cy))};
+    }
+};
+
+}  // namespace
+
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     if (!HasTarget() || x2 - x1 < 1 || y2 - y1 < 1) return;
-    QPainter p(target_);
-    applyClip(p);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(pen_.Clear ? QPen(Qt::NoPen) : QPen(QColor(opaque(pen_.Color)), 0));
-    p.setBrush(brush_.Style == TBrushStyle::bsClear ? QBrush(Qt::NoBrush)
-                                                    : QBrush(QColor(opaque(brush_.Color))));
-    p.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
-    p.end();
+    InscribedEllipse e(x1, y1, x2, y2);
+    bool fill = brush_.Style != TBrushStyle::bsClear;
+    for (int y = y1; y < y2; ++y)
+        for (int x = x1; x < x2; ++x) {
+            if (!e.Inside(x, y)) continue;
+            if (!pen_.Clear && e.Outline(x, y))
+                setPixelRaw(x, y, pen_.Color);
+            else if (fill)
+                setPixelRaw(x, y, brush_.Color);
+        }
     Changed();
 }
 
+// The slice of the inscribed ellipse running counter-clockwise from the radial through
+// (x3, y3) to the radial through (x4, y4); equal radials give the whole ellipse.
 void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
     if (!HasTarget() || x2 - x1 < 1 || y2 - y1 < 1) return;
-    double cx = (x1 + x2) / 2.0, cy = (y1 + y2) / 2.0;
-    // Angles counter-clockwise from 3 o'clock, with y pointing up.
-    double a3 = std::atan2(-(y3 - cy), x3 - cx) * 180.0 / M_PI;
-    double a4 = std::atan2(-(y4 - cy), x4 - cx) * 180.0 / M_PI;
-    double span = a4 - a3;
-    while (span <= 0) span += 360.0;
-    while (span > 360.0) span -= 360.0;
-    QPainter p(target_);
-    applyClip(p);
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(pen_.Clear ? QPen(Qt::NoPen) : QPen(QColor(opaque(pen_.Color)), 0));
-    p.setBrush(brush_.Style == TBrushStyle::bsClear ? QBrush(Qt::NoBrush)
-                                                    : QBrush(QColor(opaque(brush_.Color))));
-    p.drawPie(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1), static_cast<int>(std::lround(a3 * 16)),
-              static_cast<int>(std::lround(span * 16)));
-    p.end();
+    InscribedEllipse e(x1, y1, x2, y2);
+    constexpr double kTurn = 2 * M_PI;
+    double a3 = e.Angle(x3, y3), a4 = e.Angle(x4, y4);
+    double span = std::fmod(a4 - a3 + 2 * kTurn, kTurn);
+    if (span <= 1e-12) span = kTurn;
+    auto inSlice = [&](int x, int y) {
+        if (x == e.cx && y == e.cy) return true;
+        double d = std::fmod(e.Angle(x, y) - a3 + 2 * kTurn, kTurn);
+        return d <= span + 1e-9 || d >= kTurn - 1e-9;
+    };
+    bool fill = brush_.Style != TBrushStyle::bsClear;
+    for (int y = y1; y < y2; ++y)
+        for (int x = x1; x < x2; ++x) {
+            if (!e.Inside(x, y) || !inSlice(x, y)) continue;
+            if (!pen_.Clear && e.Outline(x, y))
+                setPixelRaw(x, y, pen_.Color);
+            else if (fill)
+                setPixelRaw(x, y, brush_.Color);
+        }
+    if (!pen_.Clear) {
+        // The two radials, each with its end point on the arc.
+        TPoint saved = penPos_;
+        TPoint c = e.Centre();
+        for (double a : {a3, a4}) {
+            TPoint end = e.OnOutline(a);
+            MoveTo(c.X, c.Y);
+            LineTo(end.X, end.Y);
+            setPixelRaw(end.X, end.Y, pen_.Color);
+        }
+        penPos_ = saved;
+    }
     Changed();
 }
 
@@ -544,22 +599,55 @@ void TCanvas::CopyRect(const TRect& dest, const QImage& source, const TRect& sou
     QImage src = is32Bit(source) ? source : source.convertToFormat(QImage::Format_RGB32);
     int w = std::min(dest.Width(), sourceRect.Width());
     int h = std::min(dest.Height(), sourceRect.Height());
+    auto combine = [mode](QRgb s, QRgb d) -> QRgb {
+        s &= 0xFFFFFF;
+        d &= 0xFFFFFF;
+        switch (mode) {
+            case TCopyMode::cmSrcCopy:
+                return s | 0xFF000000u;
+            case TCopyMode::cmSrcInvert:
+                return (s ^ d) | 0xFF000000u;
+            case TCopyMode::cmSrcAnd:
+                return (s & d) | 0xFF000000u;
+            case TCopyMode::cmSrcPaint:
+                return (s | d) | 0xFF000000u;
+        }
+        return s | 0xFF000000u;
+    };
+    // Unpremultiplied 32-bit images on both sides (bitmaps): whole rows at a time.
+    auto plain = [](const QImage& img) {
+        return img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32;
+    };
+    if (plain(src) && plain(*target_)) {
+        int x0 = std::max({0, dest.Left, dest.Left - sourceRect.Left});
+        int y0 = std::max({0, dest.Top, dest.Top - sourceRect.Top});
+        int x1 =
+            std::min({dest.Left + w, target_->width(), dest.Left - sourceRect.Left + src.width()});
+        int y1 =
+            std::min({dest.Top + h, target_->height(), dest.Top - sourceRect.Top + src.height()});
+        if (clipped_) {
+            x0 = std::max(x0, clip_.Left);
+            y0 = std::max(y0, clip_.Top);
+            x1 = std::min(x1, clip_.Right);
+            y1 = std::min(y1, clip_.Bottom);
+        }
+        const int shift = sourceRect.Left - dest.Left;
+        for (int dy = y0; dy < y1; ++dy) {
+            const QRgb* in =
+                reinterpret_cast<const QRgb*>(src.constScanLine(dy - dest.Top + sourceRect.Top));
+            QRgb* out = reinterpret_cast<QRgb*>(target_->scanLine(dy));
+            for (int dx = x0; dx < x1; ++dx) out[dx] = combine(in[dx + shift], out[dx]);
+        }
+        Changed();
+        return;
+    }
     for (int j = 0; j < h; ++j) {
         int sy = sourceRect.Top + j, dy = dest.Top + j;
         if (sy < 0 || sy >= src.height()) continue;
         for (int i = 0; i < w; ++i) {
             int sx = sourceRect.Left + i, dx = dest.Left + i;
             if (sx < 0 || sx >= src.width() || !inClip(dx, dy)) continue;
-            QRgb s = src.pixel(sx, sy) & 0xFFFFFF;
-            QRgb d = target_->pixel(dx, dy) & 0xFFFFFF;
-            QRgb out = s;
-            switch (mode) {
-                case TCopyMode::cmSrcCopy: out = s; break;
-                case TCopyMode::cmSrcInvert: out = s ^ d; break;
-                case TCopyMode::cmSrcAnd: out = s & d; break;
-                case TCopyMode::cmSrcPaint: out = s | d; break;
-            }
-            target_->setPixel(dx, dy, out | 0xFF000000u);
+            target_->setPixel(dx, dy, combine(src.pixel(sx, sy), target_->pixel(dx, dy)));
         }
     }
     Changed();
