@@ -120,8 +120,8 @@ TRect TGauge::innerRect() const {
     return borderStyle_ == TBorderStyle::bsSingle ? r.Inflated(-1, -1) : r;
 }
 
-// The coordinates below are absolute and follow the gauge's long-standing formulas, which
-// is why a bar's end and the pie's box use the right edge plus one and not a width.
+// The pictures keep the gauge's long-standing measures, in absolute coordinates: a bar
+// ends at x = F rather than L + F, and lengths count one pixel more than the inner area.
 
 void TGauge::paintBar(TCanvas& c, const TRect& r, int percent) const {
     const int W = r.Right - r.Left + 1, H = r.Bottom - r.Top + 1;
