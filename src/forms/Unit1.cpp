@@ -96,6 +96,27 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
         Nfo1 = menuItem(PopupMenu1, "Tarnwick.nfo", "Ctrl+N");
         Quit1 = menuItem(PopupMenu1, "Quit", "Ctrl+Q");
         SetPopupMenu(PopupMenu1);
+
+        // A black caption bar with the white bold title.
+        GradientCaption1 = new TGradientCaption(this);
+        TCaptionText* title = GradientCaption1->CaptionText();
+        title->SetCaption("Tarnwick Installer...");
+        title->SetColorActive(clWhite);
+        title->SetColorInactive(clWhite);
+        title->Font().SetName("MS Sans Serif");
+        title->Font().SetHeight(-11);
+        title->Font().SetStyle(fsBold);
+        title->Font().SetColor(clBlack);
+        title->SetFontKind(TFontKind::fkCustom);
+        TCompanyText* company = GradientCaption1->CompanyText();
+        company->Font().SetName("MS Sans Serif");
+        company->Font().SetHeight(-11);
+        company->Font().SetStyle(fsBold | fsItalic);
+        company->Font().SetColor(clWhite);
+        company->SetFontKind(TFontKind::fkCustom);
+        GradientCaption1->AppNameText()->SetFontKind(TFontKind::fkSystemB);
+        GradientCaption1->SetColorRightActive(clBlack);
+        GradientCaption1->SetColorRightInActive(clBlack);
     });
 
     Image1->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { Image1MouseMove(s, sh, x, y); };

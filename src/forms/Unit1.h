@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "components/GradientCaption.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
@@ -27,6 +28,7 @@ public:
     TMenuItem* Install1;
     TMenuItem* Nfo1;
     TMenuItem* Quit1;
+    TGradientCaption* GradientCaption1;
 
     void FormCreate(TObject* Sender);
     void FormShow(TObject* Sender);
