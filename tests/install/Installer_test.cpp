@@ -15,7 +15,7 @@ struct Program : ::testing::Test {
         std::string cmd = "cd " + Quote(medium.Path()) + " && env QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy " +
                           "INSTALLER_DIALOG_LOG=" + Quote(log) + " " + env + " timeout 30 " +
                           Quote(std::string(INSTALLER_BUILD_DIR) + "/bin/installer");
-        status = Run(cmd);
+        status = testing_support::Run(cmd);
         return ReadFile(log);
     }
 };
