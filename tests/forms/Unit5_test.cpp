@@ -15,6 +15,9 @@ using namespace testing_support;
 
 namespace {
 
+// Steps of one test never run in the next: each test is a new generation.
+int generation = 0;
+
 struct Installation : ::testing::Test {
     TempDir root;
     std::unique_ptr<DriveMapScope> drives;
@@ -54,6 +57,9 @@ struct Installation : ::testing::Test {
         });
     }
     void TearDown() override {
+        ++generation;
+        // Let whatever this test left in the queue pass before the windows go.
+        WaitUntil([] { return false; }, 50);
         windows.reset();
         platform::SetShellOpenHandler(nullptr);
         platform::SetDiskSpaceQuery(nullptr);
@@ -106,7 +112,9 @@ struct Installation : ::testing::Test {
     }
     // Runs the step once the condition holds, from whichever loop is current then.
     static std::function<void()> when(std::function<bool()> condition, std::function<void()> step) {
-        return [condition, step] {
+        int mine = generation;
+        return [condition, step, mine] {
+            if (mine != generation) return;
             if (!condition()) {
                 QTimer::singleShot(5, when(condition, step));
                 return;
@@ -115,7 +123,9 @@ struct Installation : ::testing::Test {
         };
     }
     static std::function<void()> afterRun(std::function<void()> step) {
-        return [step] {
+        int mine = generation;
+        return [step, mine] {
+            if (mine != generation) return;
             // Not during a run, nor while a dialog (not one of the five windows) is up.
             TForm* active = Application->ActiveForm();
             bool dialogUp = active && active != Form1 && active != Form2 && active != Form3 &&
