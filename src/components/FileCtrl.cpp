@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <algorithm>
 #include <cctype>
 
 #include "framework/StringList.h"
@@ -13,42 +14,93 @@
 
 namespace {
 
-char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
-char lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-void loadBitmap(TBitmap& bitmap, const char* name) { bitmap.LoadFromResourceName(name); }
-
-// Paints an owner-drawn item into a widget through the framework canvas.
-template <class Draw>
-void paintThroughCanvas(QPainter* painter, const QRect& rect, Draw draw) {
-    QImage image(rect.size(), QImage::Format_RGB32);
-    TCanvas canvas(&image);
-    draw(canvas, TRect{0, 0, rect.width(), rect.height()});
-    painter->drawImage(rect.topLeft(), image);
+char upper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+char lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
 }
 
-unsigned stateOf(const QStyleOptionViewItem& option) {
-    unsigned s = 0;
+// Length of the character that starts with this byte (the code page is UTF-8).
+size_t charLength(unsigned char lead) {
+    if (lead < 0xC0) return 1;
+    if (lead < 0xE0) return 2;
+    if (lead < 0xF0) return 3;
+    return lead < 0xF8 ? 4 : 1;
+}
+
+// Index of the next backslash at or after from, never inside a multi-byte character.
+size_t nextBackslash(const std::string& s, size_t from) {
+    for (size_t i = from; i < s.size(); i += charLength(static_cast<unsigned char>(s[i])))
+        if (s[i] == '\\') return i;
+    return std::string::npos;
+}
+
+int countBackslashes(const std::string& s) {
+    int n = 0;
+    for (size_t i = nextBackslash(s, 0); i != std::string::npos; i = nextBackslash(s, i + 1)) ++n;
+    return n;
+}
+
+// The drive letter a platform path names, #0 for a path without one.
+char driveOf(const std::string& path) {
+    return path.size() >= 2 && path[1] == ':' ? path[0] : 0;
+}
+
+void drawCentredTransparent(TCanvas& c, const TBitmap& b, int x, const TRect& r) {
+    c.DrawTransparent(x, (r.Top + r.Bottom - b.Height()) / 2, b.Image(), b.TransparentColor());
+}
+
+int textHeight(const TFont& font) {
+    TCanvas measure;
+    measure.SetFont(font);
+    return measure.TextMetrics().Height;
+}
+
+// Sets the canvas up for one item the way the toolkit hands it to an owner-drawn control
+// (brush and text colour by state, the control's font) and lets draw paint it.
+template <class Draw>
+QImage paintItem(TCanvas& canvas, const TFont& font, TColor background, QSize size,
+                 TOwnerDrawState state, Draw draw) {
+    QImage image(std::max(1, size.width()), std::max(1, size.height()), QImage::Format_RGB32);
+    image.fill(ToQColor(background));
+    canvas.SetTarget(&image);
+    canvas.SetFont(font);
+    bool selected = state & odSelected;
+    canvas.Brush() = {selected ? clHighlight : background, TBrushStyle::bsSolid};
+    canvas.Font().SetColor(selected ? clHighlightText : font.Color());
+    canvas.Pen() = TPen{};
+    canvas.ClearClipRect();
+    draw(TRect{0, 0, size.width(), size.height()});
+    canvas.SetTarget(nullptr);
+    return image;
+}
+
+TOwnerDrawState stateOf(const QStyleOptionViewItem& option) {
+    TOwnerDrawState s = 0;
     if (option.state & QStyle::State_Selected) s |= odSelected;
     if (option.state & QStyle::State_HasFocus) s |= odFocused;
     return s;
 }
 
-void fillItemBackground(TCanvas& c, const TRect& r, unsigned state, TColor background) {
-    c.Brush() = {(state & odSelected) ? clHighlight : background, TBrushStyle::bsSolid};
-    c.FillRect(r);
-    c.Font().SetColor((state & odSelected) ? clHighlightText : clWindowText);
+// The volume-label query must not prompt for a medium; the previous mode comes back
+// however the query ends.
+class CriticalErrorsFailed {
+  public:
+    CriticalErrorsFailed() : saved_(platform::SetErrorMode(platform::SEM_FAILCRITICALERRORS)) {}
+    ~CriticalErrorsFailed() { platform::SetErrorMode(saved_); }
+
+  private:
+    unsigned saved_;
+};
+
+std::string casedLike(char letter, const std::string& text) {
+    return std::islower(static_cast<unsigned char>(letter)) ? AnsiLowerCaseFileName(text)
+                                                            : AnsiUpperCaseFileName(text);
 }
 
-void drawBitmap(TCanvas& c, const TBitmap& b, int x, const TRect& r) {
-    int y = (r.Top + r.Bottom - b.Height()) / 2;
-    c.DrawTransparent(x, y, b.Image(), b.TransparentColor());
-}
-
-int countBackslashes(const std::string& s) {
-    int n = 0;
-    for (char ch : s) n += ch == '\\';
-    return n;
+void throwIfFailed(unsigned code) {
+    if (code != 0) throw EInOutError(static_cast<int>(code));
 }
 
 }  // namespace
@@ -57,393 +109,552 @@ std::string ExtractFileDrive(const std::string& path) {
     if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
     if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
         // \\server\share
-        size_t server = path.find('\\', 2);
+        size_t server = nextBackslash(path, 2);
         if (server == std::string::npos) return path;
-        size_t share = path.find('\\', server + 1);
+        size_t share = nextBackslash(path, server + 1);
         return share == std::string::npos ? path : path.substr(0, share);
     }
     return "";
 }
 
+size_t NthBackslash(const std::string& path, int n) {
+    size_t i = nextBackslash(path, 0);
+    while (i != std::string::npos && --n > 0) i = nextBackslash(path, i + 1);
+    return i;
+}
+
 // ---- toolkit widgets -------------------------------------------------------------------------
 
-class DriveComboWidget : public QComboBox {
-public:
-    explicit DriveComboWidget(TDriveComboBox* owner) : owner_(owner) {
+class OwnerDrawComboWidget : public QComboBox {
+  public:
+    explicit OwnerDrawComboWidget(TOwnerDrawComboBox* owner) : owner_(owner) {
         struct Delegate : QStyledItemDelegate {
-            TDriveComboBox* owner;
-            explicit Delegate(TDriveComboBox* o) : owner(o) {}
-            void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
-                paintThroughCanvas(p, o.rect, [&](TCanvas& c, const TRect& r) {
-                    owner->DrawItem(c, i.row(), r, stateOf(o));
-                });
+            TOwnerDrawComboBox* owner;
+            explicit Delegate(TOwnerDrawComboBox* o) : owner(o) {}
+            void paint(QPainter* p, const QStyleOptionViewItem& o,
+                       const QModelIndex& i) const override {
+                p->drawImage(o.rect.topLeft(),
+                             owner->PaintItem(i.row(), o.rect.size(), stateOf(o)));
             }
-            QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-                return QSize(100, 16);
+            QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex&) const override {
+                return QSize(o.rect.width(), owner->ItemHeight());
             }
         };
         setItemDelegate(new Delegate(owner));
-        connect(this, qOverload<int>(&QComboBox::activated), [this](int index) {
-            Dispatch([&] { owner_->PickItem(index); });
-        });
+        // Picks from the list and from the keys of the closed box alike.
+        connect(this, qOverload<int>(&QComboBox::activated),
+                [this](int index) { owner_->PickItem(index); });
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         QRect r = rect();
-        p.fillRect(r, Qt::white);
-        p.setPen(QColor(128, 128, 128));
+        p.fillRect(r, ToQColor(owner_->Color()));
+        p.setPen(ToQColor(clBtnShadow));
         p.drawRect(r.adjusted(0, 0, -1, -1));
-        int arrow = 16;
-        QRect text = r.adjusted(2, 2, -arrow - 2, -2);
-        unsigned state = hasFocus() ? odSelected | odFocused : 0;
-        if (owner_->ItemIndex() >= 0)
-            paintThroughCanvas(&p, text, [&](TCanvas& c, const TRect& tr) {
-                owner_->DrawItem(c, owner_->ItemIndex(), tr, state);
-            });
+        const int arrow = 16;
+        QRect item = r.adjusted(3, 3, -arrow - 3, -3);
+        if (owner_->ItemIndex() >= 0 && item.isValid()) {
+            TOwnerDrawState state = odComboBoxEdit | (hasFocus() ? odSelected | odFocused : 0);
+            p.drawImage(item.topLeft(), owner_->PaintItem(owner_->ItemIndex(), item.size(), state));
+        }
         QRect button(r.right() - arrow, r.top() + 1, arrow, r.height() - 2);
-        p.fillRect(button, QColor(192, 192, 192));
-        p.setPen(Qt::black);
+        p.fillRect(button, ToQColor(clBtnFace));
+        p.setPen(ToQColor(clBtnText));
         int cx = button.center().x(), cy = button.center().y();
         for (int i = 0; i < 4; ++i) p.drawLine(cx - 3 + i, cy - 1 + i, cx + 3 - i, cy - 1 + i);
     }
 
-private:
-    TDriveComboBox* owner_;
+  private:
+    TOwnerDrawComboBox* owner_;
 };
 
-class DirectoryListWidget : public QListWidget {
-public:
-    explicit DirectoryListWidget(TDirectoryListBox* owner) : owner_(owner) {
+class OwnerDrawListWidget : public QListWidget {
+  public:
+    explicit OwnerDrawListWidget(TOwnerDrawListBox* owner) : owner_(owner) {
         struct Delegate : QStyledItemDelegate {
-            TDirectoryListBox* owner;
-            explicit Delegate(TDirectoryListBox* o) : owner(o) {}
-            void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
-                paintThroughCanvas(p, o.rect, [&](TCanvas& c, const TRect& r) {
-                    owner->DrawItem(c, i.row(), r, stateOf(o));
-                });
+            TOwnerDrawListBox* owner;
+            explicit Delegate(TOwnerDrawListBox* o) : owner(o) {}
+            void paint(QPainter* p, const QStyleOptionViewItem& o,
+                       const QModelIndex& i) const override {
+                p->drawImage(o.rect.topLeft(),
+                             owner->PaintItem(i.row(), o.rect.size(), stateOf(o)));
             }
-            QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-                return QSize(100, 16);
+            QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex&) const override {
+                return QSize(o.rect.width(), owner->ItemHeight());
             }
         };
         setItemDelegate(new Delegate(owner));
         setUniformItemSizes(true);
-        connect(this, &QListWidget::itemDoubleClicked, [this] { Dispatch([&] { owner_->OpenCurrent(); }); });
+        setSelectionMode(QAbstractItemView::SingleSelection);
     }
 
-protected:
+  protected:
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        QListWidget::mouseDoubleClickEvent(e);
+        owner_->UserDblClick();
+    }
     void keyPressEvent(QKeyEvent* e) override {
         QListWidget::keyPressEvent(e);
-        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-            Dispatch([&] { owner_->OpenCurrent(); });
-            e->accept();
-        }
+        char key = 0;
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
+            key = 13;
+        else if (e->text().size() == 1 && e->text()[0].unicode() < 128)
+            key = static_cast<char>(e->text()[0].unicode());
+        if (key) owner_->UserKeyPress(key);
     }
 
-private:
-    TDirectoryListBox* owner_;
+  private:
+    TOwnerDrawListBox* owner_;
 };
 
-// ---- TDriveComboBox --------------------------------------------------------------------------
+// ---- TOwnerDrawComboBox ----------------------------------------------------------------------
 
-TDriveComboBox::TDriveComboBox(TComponent* owner) : TWinControl(owner) {
-    combo_ = new DriveComboWidget(this);
+TOwnerDrawComboBox::TOwnerDrawComboBox(TComponent* owner) : TWinControl(owner) {
+    combo_ = new OwnerDrawComboWidget(this);
     SetWidget(combo_);
-    loadBitmap(floppy_, "FLOPPY");
-    loadBitmap(hard_, "HARD");
-    loadBitmap(network_, "NETWORK");
-    loadBitmap(cdrom_, "CDROM");
-    loadBitmap(ram_, "RAM");
-    std::string cwd = platform::GetCurrentDirectory();
-    driveLetter_ = (!cwd.empty() && cwd[0] != '\\') ? lower(cwd[0]) : 0;
-    SetBounds(0, 0, 145, 19);
+    SetColor(clWindow);
 }
 
-TDriveComboBox::~TDriveComboBox() {
-    if (dirList_) dirList_->driveCombo_ = nullptr;
-}
-
-void TDriveComboBox::SetDirList(TDirectoryListBox* list) {
-    if (list == dirList_) return;
-    if (dirList_) dirList_->driveCombo_ = nullptr;
-    dirList_ = list;
-    if (dirList_) dirList_->driveCombo_ = this;
-}
-
-std::string TDriveComboBox::volumeText(char letter) const {
-    std::string root = std::string(1, letter) + ":\\";
-    platform::VolumeInformation info;
-    // No "insert a disk" prompts while the list is built.
-    unsigned old = platform::SetErrorMode(platform::SEM_FAILCRITICALERRORS);
-    unsigned code = platform::GetVolumeInformation(root, info);
-    platform::SetErrorMode(old);
-    std::string label = code == 0 ? info.Label : "";
-    label = std::islower(static_cast<unsigned char>(letter)) ? AnsiLowerCaseFileName(label)
-                                                             : AnsiUpperCaseFileName(label);
-    return Format("[%s]", label.c_str());
-}
-
-std::string TDriveComboBox::networkText(char letter) const {
-    std::string remote;
-    if (platform::GetNetworkConnection(std::string(1, upper(letter)) + ":", remote) != 0)
-        return volumeText(letter);
-    return std::islower(static_cast<unsigned char>(letter)) ? AnsiLowerCaseFileName(remote)
-                                                            : AnsiUpperCaseFileName(remote);
-}
-
-void TDriveComboBox::BuildList() {
-    items_.clear();
-    itemIndex_ = -1;
-    uint32_t drives = platform::GetLogicalDrives();
-    for (int i = 0; i < 26; ++i) {
-        if (!(drives & (1u << i))) continue;
-        char letter = static_cast<char>('a' + i);
-        unsigned type = platform::GetDriveType(std::string(1, letter) + ":\\");
-        if (textCase_ == TTextCase::tcUpperCase) letter = upper(letter);
-        std::string l(1, letter);
-        switch (type) {
-            case platform::DRIVE_REMOVABLE: items_.push_back({l + ":", &floppy_}); break;
-            case platform::DRIVE_FIXED:
-                items_.push_back({Format("%s: %s", l.c_str(), volumeText(letter).c_str()), &hard_});
-                break;
-            case platform::DRIVE_REMOTE:
-                items_.push_back({Format("%s: %s", l.c_str(), networkText(letter).c_str()), &network_});
-                break;
-            case platform::DRIVE_CDROM:
-                items_.push_back({Format("%s: %s", l.c_str(), volumeText(letter).c_str()), &cdrom_});
-                break;
-            case platform::DRIVE_RAMDISK:
-                items_.push_back({Format("%s: %s", l.c_str(), volumeText(letter).c_str()), &ram_});
-                break;
-            default: break;
-        }
-    }
-    QSignalBlocker block(combo_);
-    combo_->clear();
-    for (const Item& item : items_) combo_->addItem(QString::fromStdString(item.Text));
-    combo_->setCurrentIndex(-1);
-}
-
-void TDriveComboBox::selectItem(int index) {
+void TOwnerDrawComboBox::SetItemIndex(int index) {
+    if (index < -1 || index >= ItemCount()) index = -1;
     itemIndex_ = index;
     QSignalBlocker block(combo_);
     combo_->setCurrentIndex(index);
     combo_->update();
 }
 
-void TDriveComboBox::changeDrive(char d) {
-    if (itemIndex_ >= 0 && upper(d) == upper(driveLetter_)) return;
+void TOwnerDrawComboBox::ClearItems() {
+    items_.clear();
+    itemIndex_ = -1;
+    QSignalBlocker block(combo_);
+    combo_->clear();
+}
+
+void TOwnerDrawComboBox::AddItem(const std::string& text, const TBitmap* bitmap) {
+    items_.push_back({text, bitmap});
+    QSignalBlocker block(combo_);
+    combo_->addItem(QString::fromStdString(text));
+    combo_->setCurrentIndex(itemIndex_);
+}
+
+void TOwnerDrawComboBox::SetItemHeight(int height) {
+    if (height == itemHeight_) return;
+    itemHeight_ = height;
+    combo_->update();
+}
+
+QImage TOwnerDrawComboBox::PaintItem(int index, QSize size, TOwnerDrawState state) {
+    return paintItem(canvas_, Font(), Color(), size, state,
+                     [&](const TRect& r) { DrawItem(index, r, state); });
+}
+
+void TOwnerDrawComboBox::DrawItem(int index, const TRect& rect, TOwnerDrawState) {
+    canvas_.FillRect(rect);
+    if (index < 0 || index >= ItemCount()) return;
+    TRect r{rect.Left + 2, rect.Top, rect.Right, rect.Bottom};
+    canvas_.DrawText(ItemText(index), r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+}
+
+void TOwnerDrawComboBox::Change() {
+    if (OnChange) OnChange(this);
+}
+
+void TOwnerDrawComboBox::Select(int index) {
+    if (index < 0 || index >= ItemCount()) return;
+    SetItemIndex(index);
+    Click();
+    Change();
+}
+
+void TOwnerDrawComboBox::PickItem(int index) {
+    Dispatch([&] { Select(index); });
+}
+
+// ---- TOwnerDrawListBox -----------------------------------------------------------------------
+
+TOwnerDrawListBox::TOwnerDrawListBox(TComponent* owner) : TWinControl(owner) {
+    list_ = new OwnerDrawListWidget(this);
+    SetWidget(list_);
+    SetColor(clWindow);
+}
+
+int TOwnerDrawListBox::ItemIndex() const {
+    return list_->currentRow();
+}
+
+void TOwnerDrawListBox::SetItemIndex(int index) {
+    if (index < -1 || index >= ItemCount()) index = -1;
+    list_->setCurrentRow(index);
+}
+
+void TOwnerDrawListBox::BeginUpdate() {
+    list_->setUpdatesEnabled(false);
+}
+
+void TOwnerDrawListBox::EndUpdate() {
+    list_->setUpdatesEnabled(true);
+    list_->viewport()->update();
+}
+
+void TOwnerDrawListBox::ClearItems() {
+    items_.clear();
+    list_->clear();
+}
+
+void TOwnerDrawListBox::AddItem(const std::string& text, const TBitmap* bitmap) {
+    items_.push_back({text, bitmap});
+    list_->addItem(QString::fromStdString(text));
+}
+
+void TOwnerDrawListBox::SetItemHeight(int height) {
+    if (height == itemHeight_) return;
+    itemHeight_ = height;
+    list_->doItemsLayout();
+    list_->viewport()->update();
+}
+
+QImage TOwnerDrawListBox::PaintItem(int index, QSize size, TOwnerDrawState state) {
+    return paintItem(canvas_, Font(), Color(), size, state,
+                     [&](const TRect& r) { DrawItem(index, r, state); });
+}
+
+void TOwnerDrawListBox::DrawItem(int index, const TRect& rect, TOwnerDrawState) {
+    canvas_.FillRect(rect);
+    if (index >= 0 && index < ItemCount())
+        canvas_.TextOut(rect.Left + 2, rect.Top, ItemText(index));
+}
+
+void TOwnerDrawListBox::KeyPress(char& key) {
+    if (OnKeyPress) OnKeyPress(this, key);
+}
+
+void TOwnerDrawListBox::UserDblClick() {
+    Dispatch([this] { DblClick(); });
+}
+
+void TOwnerDrawListBox::UserKeyPress(char key) {
+    Dispatch([&] { KeyPress(key); });
+}
+
+// ---- TDriveComboBox --------------------------------------------------------------------------
+
+TDriveComboBox::TDriveComboBox(TComponent* owner) : TOwnerDrawComboBox(owner) {
+    floppy_.LoadFromResourceName("FLOPPY");
+    hard_.LoadFromResourceName("HARD");
+    network_.LoadFromResourceName("NETWORK");
+    cdrom_.LoadFromResourceName("CDROM");
+    ram_.LoadFromResourceName("RAM");
+    std::string cwd = platform::GetCurrentDirectory();
+    driveLetter_ = (!cwd.empty() && cwd[0] != '\\') ? lower(cwd[0]) : 0;
+    measure();
+    SetBounds(0, 0, 145, 19);
+}
+
+TDriveComboBox::~TDriveComboBox() {
+    if (!dirList_) return;
+    std::erase(dirList_->linkedBy_, this);
+    if (dirList_->driveCombo_ == this) dirList_->driveCombo_ = nullptr;
+}
+
+void TDriveComboBox::measure() {
+    SetItemHeight(std::max(textHeight(Font()), floppy_.Height()));
+}
+
+void TDriveComboBox::FontChanged() {
+    TOwnerDrawComboBox::FontChanged();
+    measure();
+    // The item height belongs to the window: it is made afresh.
+    if (HandleAllocated()) {
+        DestroyHandleState();
+        HandleNeeded();
+    }
+}
+
+void TDriveComboBox::SetDirList(TDirectoryListBox* list) {
+    if (list == dirList_) return;
+    if (dirList_) {
+        dirList_->driveCombo_ = nullptr;
+        std::erase(dirList_->linkedBy_, this);
+    }
+    dirList_ = list;
+    if (dirList_) {
+        dirList_->driveCombo_ = this;
+        dirList_->linkedBy_.push_back(this);
+    }
+}
+
+std::string TDriveComboBox::volumeText(char letter) const {
+    platform::VolumeInformation info;
+    unsigned code;
+    {
+        CriticalErrorsFailed quiet;
+        code = platform::GetVolumeInformation(std::string(1, letter) + ":\\", info);
+    }
+    return Format("[%s]", casedLike(letter, code == 0 ? info.Label : "").c_str());
+}
+
+std::string TDriveComboBox::networkText(char letter) const {
+    std::string remote;
+    if (platform::GetNetworkConnection(std::string(1, upper(letter)) + ":", remote) != 0)
+        return volumeText(letter);
+    return casedLike(letter, remote);
+}
+
+void TDriveComboBox::BuildList() {
+    ClearItems();
+    uint32_t drives = platform::GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if (!(drives & (1u << i))) continue;
+        char letter = static_cast<char>('a' + i);
+        unsigned type = platform::GetDriveType(std::string(1, letter) + ":\\");
+        if (textCase_ == TTextCase::tcUpperCase) letter = upper(letter);
+        const std::string l(1, letter);
+        switch (type) {
+            case platform::DRIVE_REMOVABLE:  // its medium is left alone
+                AddItem(l + ":", &floppy_);
+                break;
+            case platform::DRIVE_FIXED:
+                AddItem(Format("%s: %s", l.c_str(), volumeText(letter).c_str()), &hard_);
+                break;
+            case platform::DRIVE_REMOTE:
+                AddItem(Format("%s: %s", l.c_str(), networkText(letter).c_str()), &network_);
+                break;
+            case platform::DRIVE_CDROM:
+                AddItem(Format("%s: %s", l.c_str(), volumeText(letter).c_str()), &cdrom_);
+                break;
+            case platform::DRIVE_RAMDISK:
+                AddItem(Format("%s: %s", l.c_str(), volumeText(letter).c_str()), &ram_);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+void TDriveComboBox::SetDriveLetter(char d) {
+    if (ItemIndex() >= 0 && upper(d) == upper(driveLetter_)) return;
     if (d == 0) {
         driveLetter_ = 0;
-        selectItem(-1);
+        SetItemIndex(-1);
     } else {
         driveLetter_ = textCase_ == TTextCase::tcUpperCase ? upper(d) : lower(d);
         for (int i = 0; i < ItemCount(); ++i) {
-            const std::string& t = items_[static_cast<size_t>(i)].Text;
+            const std::string& t = ItemText(i);
             if (t.size() >= 2 && upper(t[0]) == upper(driveLetter_) && t[1] == ':') {
-                selectItem(i);
+                SetItemIndex(i);
                 break;
             }
         }
-        if (dirList_) dirList_->DriveChange(driveLetter_);
     }
-    raiseChange();
+    if (dirList_) dirList_->DriveChange(driveLetter_);
+    Change();
 }
 
-// A handler's error is reported like one from a window message: the selector (and the
-// window being shown around it) carries on.
-void TDriveComboBox::raiseChange() {
-    if (OnChange) Dispatch([this] { OnChange(this); });
-}
-
-void TDriveComboBox::SetDriveLetter(char letter) { changeDrive(letter); }
-
-void TDriveComboBox::SetTextCase(TTextCase c) {
-    textCase_ = c;
+void TDriveComboBox::SetTextCase(TTextCase textCase) {
+    if (textCase == textCase_) return;
+    textCase_ = textCase;
+    if (!HandleAllocated()) {
+        // The list is built with the window; the letter follows the case already.
+        if (driveLetter_)
+            driveLetter_ =
+                textCase_ == TTextCase::tcUpperCase ? upper(driveLetter_) : lower(driveLetter_);
+        return;
+    }
     BuildList();
-    changeDrive(driveLetter_);
+    SetDriveLetter(driveLetter_);
 }
 
 void TDriveComboBox::CreateWnd() {
+    TOwnerDrawComboBox::CreateWnd();
     BuildList();
-    changeDrive(driveLetter_);
+    // No item is selected now, so this always raises OnChange. An error ends the change,
+    // not the showing of the window.
+    Dispatch([this] { SetDriveLetter(driveLetter_); });
 }
 
-void TDriveComboBox::PickItem(int index) {
-    if (index < 0 || index >= ItemCount()) return;
-    // The click changes the drive to the picked item's letter; the selection itself then
-    // raises the change event once more.
-    SetDriveLetter(items_[static_cast<size_t>(index)].Text[0]);
-    selectItem(index);
-    raiseChange();
+void TDriveComboBox::Click() {
+    TOwnerDrawComboBox::Click();
+    if (ItemIndex() >= 0 && !ItemText(ItemIndex()).empty())
+        SetDriveLetter(ItemText(ItemIndex())[0]);
 }
 
-void TDriveComboBox::DrawItem(TCanvas& c, int index, const TRect& r, unsigned state) const {
-    fillItemBackground(c, r, state, clWindow);
+void TDriveComboBox::DrawItem(int index, const TRect& rect, TOwnerDrawState) {
+    TCanvas& c = Canvas();
+    c.FillRect(rect);
     if (index < 0 || index >= ItemCount()) return;
-    const Item& item = items_[static_cast<size_t>(index)];
-    int textLeft = r.Left + 16 + 6;
-    if (item.Bitmap && !item.Bitmap->Empty()) {
-        drawBitmap(c, *item.Bitmap, r.Left + 2, r);
-        textLeft = r.Left + item.Bitmap->Width() + 6;
+    int textLeft = rect.Left + 16 + 6;
+    if (const TBitmap* b = ItemBitmap(index); b && !b->Empty()) {
+        drawCentredTransparent(c, *b, rect.Left + 2, rect);
+        textLeft = rect.Left + b->Width() + 6;
     }
-    c.SetFont(Font());
-    c.Font().SetColor((state & odSelected) ? clHighlightText : clWindowText);
-    c.Brush().Style = TBrushStyle::bsClear;
-    TRect tr{textLeft, r.Top, r.Right, r.Bottom};
-    c.DrawText(item.Text, tr, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    TRect r{textLeft, rect.Top, rect.Right, rect.Bottom};
+    c.DrawText(ItemText(index), r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 // ---- TDirectoryListBox -----------------------------------------------------------------------
 
-TDirectoryListBox::TDirectoryListBox(TComponent* owner) : TWinControl(owner) {
-    list_ = new DirectoryListWidget(this);
-    SetWidget(list_);
-    loadBitmap(openFolder_, "OPENFOLDER");
-    loadBitmap(closedFolder_, "CLOSEDFOLDER");
-    loadBitmap(currentFolder_, "CURRENTFOLDER");
+TDirectoryListBox::TDirectoryListBox(TComponent* owner) : TOwnerDrawListBox(owner) {
+    openFolder_.LoadFromResourceName("OPENFOLDER");
+    closedFolder_.LoadFromResourceName("CLOSEDFOLDER");
+    currentFolder_.LoadFromResourceName("CURRENTFOLDER");
     currentDir_ = platform::GetCurrentDirectory();
+    measure();
     SetBounds(0, 0, 145, 97);
 }
 
 TDirectoryListBox::~TDirectoryListBox() {
-    if (driveCombo_) driveCombo_->dirList_ = nullptr;
+    for (TDriveComboBox* combo : linkedBy_) combo->dirList_ = nullptr;
 }
 
-const TBitmap& TDirectoryListBox::bitmapOf(TEntryKind kind) const {
-    switch (kind) {
-        case TEntryKind::Ancestor: return openFolder_;
-        case TEntryKind::Current: return currentFolder_;
-        default: return closedFolder_;
-    }
+void TDirectoryListBox::measure() {
+    SetItemHeight(std::max(textHeight(Font()), openFolder_.Height() + 1));
 }
 
-void TDirectoryListBox::CreateWnd() { BuildList(); }
+void TDirectoryListBox::FontChanged() {
+    TOwnerDrawListBox::FontChanged();
+    measure();
+}
+
+TDirectoryListBox::TEntryKind TDirectoryListBox::ItemKind(int i) const {
+    const TBitmap* b = ItemBitmap(i);
+    if (b == &openFolder_) return TEntryKind::Ancestor;
+    if (b == &currentFolder_) return TEntryKind::Current;
+    return TEntryKind::SubDirectory;
+}
+
+void TDirectoryListBox::CreateWnd() {
+    TOwnerDrawListBox::CreateWnd();
+    BuildList();
+}
 
 void TDirectoryListBox::BuildList() {
-    entries_.clear();
+    BeginUpdate();
+    ClearItems();
     std::string root = ExtractFileDrive(currentDir_) + "\\";
     platform::VolumeInformation info;
     if (platform::GetVolumeInformation(root, info) == 0) {
-        keepsCase_ = info.FileSystemFlags & (platform::FS_CASE_SENSITIVE | platform::FS_CASE_IS_PRESERVED);
+        keepsCase_ =
+            info.FileSystemFlags & (platform::FS_CASE_SENSITIVE | platform::FS_CASE_IS_PRESERVED);
         caseSensitive_ = info.FileSystemFlags & platform::FS_CASE_SENSITIVE;
     } else {
-        // Unknown volume: show names as they are, compare them ignoring case.
+        // Unknown volume: names are shown as they are and compared ignoring case.
         keepsCase_ = true;
         caseSensitive_ = false;
     }
+
     std::string rest = currentDir_;
     int level = 0;
     if (root.size() > 1 && root[1] == '\\') {
-        entries_.push_back({root, TEntryKind::Ancestor});
+        AddItem(root, &openFolder_);
         rest = currentDir_.size() > root.size() ? currentDir_.substr(root.size()) : "";
         level = 1;
     }
     if (!rest.empty()) {
         if (rest.back() != '\\') {
             size_t start = 0;
-            for (size_t slash; (slash = rest.find('\\', start)) != std::string::npos; start = slash + 1) {
+            for (size_t slash; (slash = nextBackslash(rest, start)) != std::string::npos;
+                 start = slash + 1) {
                 std::string piece = rest.substr(start, slash - start);
                 if (level == 0) piece += "\\";
-                entries_.push_back({piece, TEntryKind::Ancestor});
+                AddItem(piece, &openFolder_);
                 ++level;
             }
-            entries_.push_back({rest.substr(start), TEntryKind::Current});
+            AddItem(rest.substr(start), &currentFolder_);
         } else {
-            entries_.push_back({rest, TEntryKind::Current});
+            AddItem(rest, &currentFolder_);
         }
     }
-    currentIndex_ = static_cast<int>(entries_.size()) - 1;
+    int currentIndex = ItemCount() - 1;
 
     std::string pattern = currentDir_;
     if (pattern.empty() || pattern.back() != '\\') pattern += "\\";
     pattern += "*.*";
     std::vector<platform::FindData> found;
     TStringList subs;
-    subs.SetSorted(true);
-    if (platform::FindFiles(pattern, found) == 0) {
-        for (const auto& f : found) {
-            if (f.Attributes & (platform::FILE_ATTRIBUTE_HIDDEN | platform::FILE_ATTRIBUTE_SYSTEM |
-                                platform::FILE_ATTRIBUTE_VOLUME))
-                continue;
-            if (!(f.Attributes & platform::FILE_ATTRIBUTE_DIRECTORY) || f.Name == "." || f.Name == "..")
-                continue;
-            subs.Add(f.Name);
-        }
+    subs.SetSorted(true);  // equal names, ignoring case, are dropped
+    if (platform::FindFiles(pattern, platform::FILE_ATTRIBUTE_DIRECTORY, found) == 0) {
+        for (const platform::FindData& f : found)
+            if ((f.Attributes & platform::FILE_ATTRIBUTE_DIRECTORY) && f.Name != "." &&
+                f.Name != "..")
+                subs.Add(f.Name);
     }
-    for (const auto& s : subs.Items()) entries_.push_back({s, TEntryKind::SubDirectory});
-
-    QSignalBlocker block(list_);
-    list_->clear();
-    for (const Entry& e : entries_) list_->addItem(QString::fromStdString(e.Text));
-    if (HandleAllocated()) list_->setCurrentRow(currentIndex_);
+    for (const std::string& s : subs.Items()) AddItem(s, &closedFolder_);
+    EndUpdate();
+    if (HandleAllocated()) SetItemIndex(currentIndex);
 }
-
-int TDirectoryListBox::ItemIndex() const { return list_->currentRow(); }
-
-void TDirectoryListBox::SetItemIndex(int i) { list_->setCurrentRow(i); }
 
 int TDirectoryListBox::Indentation(int index) const {
     if (index < 0 || index >= ItemCount()) return 0;
-    if (entries_[static_cast<size_t>(index)].Kind == TEntryKind::SubDirectory)
+    if (ItemKind(index) == TEntryKind::SubDirectory)
         return (countBackslashes(currentDir_) + 1) * 4 + 2;
     return index * 4 + 2;
 }
 
-void TDirectoryListBox::DrawItem(TCanvas& c, int index, const TRect& r, unsigned state) const {
-    fillItemBackground(c, r, state, clWindow);
+void TDirectoryListBox::DrawItem(int index, const TRect& rect, TOwnerDrawState) {
+    TCanvas& c = Canvas();
+    c.FillRect(rect);
     if (index < 0 || index >= ItemCount()) return;
-    const Entry& e = entries_[static_cast<size_t>(index)];
     int indent = Indentation(index);
-    const TBitmap& b = bitmapOf(e.Kind);
-    int bitmapWidth = b.Empty() ? 16 : b.Width();
-    if (!b.Empty()) drawBitmap(c, b, r.Left + indent, r);
-    std::string text = (keepsCase_ || caseSensitive_) ? e.Text
-                                                        : QString::fromStdString(e.Text).toLower().toStdString();
-    c.SetFont(Font());
-    c.Font().SetColor((state & odSelected) ? clHighlightText : clWindowText);
-    c.Brush().Style = TBrushStyle::bsClear;
-    c.TextOut(r.Left + bitmapWidth + indent + 4, r.Top, text);
+    int bitmapWidth = 16;
+    if (const TBitmap* b = ItemBitmap(index); b && !b->Empty()) {
+        drawCentredTransparent(c, *b, rect.Left + indent, rect);
+        bitmapWidth = b->Width();
+    }
+    const std::string& text = ItemText(index);
+    c.TextOut(
+        rect.Left + bitmapWidth + indent + 4, rect.Top,
+        keepsCase_ || caseSensitive_ ? text : QString::fromStdString(text).toLower().toStdString());
 }
 
 std::string TDirectoryListBox::GetItemPath(int index) const {
     if (index < 0 || index >= ItemCount()) return "";
     std::string drive = ExtractFileDrive(currentDir_);
     if (index == 0) return drive + "\\";
-    const Entry& e = entries_[static_cast<size_t>(index)];
-    if (e.Kind == TEntryKind::SubDirectory) {
-        std::string dir = currentDir_;
-        if (dir.empty() || dir.back() != '\\') dir += "\\";
-        return dir + e.Text;
+    switch (ItemKind(index)) {
+        case TEntryKind::SubDirectory: {
+            std::string dir = currentDir_;
+            if (dir.empty() || dir.back() != '\\') dir += "\\";
+            return dir + ItemText(index);
+        }
+        case TEntryKind::Current:
+            return currentDir_;
+        default: {
+            std::string rest = currentDir_.substr(drive.size());
+            size_t end = NthBackslash(rest, index + 1);
+            return drive + (end == std::string::npos ? rest : rest.substr(0, end));
+        }
     }
-    if (e.Kind == TEntryKind::Current) return currentDir_;
-    // An ancestor: the path up to, not including, its (index + 1)-th backslash. UTF-8
-    // never puts a backslash inside a character, so bytes can be scanned one by one.
-    std::string rest = currentDir_.substr(drive.size());
-    int seen = 0;
-    for (size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '\\' && ++seen == index + 1) return drive + rest.substr(0, i);
-    }
-    return drive + rest;
 }
 
-void TDirectoryListBox::OpenCurrent() { SetCurrentDir(GetItemPath(ItemIndex())); }
+void TDirectoryListBox::OpenCurrent() {
+    SetCurrentDir(GetItemPath(ItemIndex()));
+}
 
-void TDirectoryListBox::changed() {
+void TDirectoryListBox::DblClick() {
+    TOwnerDrawListBox::DblClick();
+    OpenCurrent();
+}
+
+void TDirectoryListBox::KeyPress(char& key) {
+    TOwnerDrawListBox::KeyPress(key);
+    if (key == 13) OpenCurrent();
+}
+
+void TDirectoryListBox::Change() {
     if (OnChange) OnChange(this);
 }
 
 void TDirectoryListBox::DriveChange(char letter) {
-    if (!currentDir_.empty() && upper(letter) == upper(currentDir_[0])) return;
-    if (letter == 0) return;
-    unsigned code = platform::SetCurrentDirectory(std::string(1, letter) + ":");
-    if (code != 0) throw EInOutError(static_cast<int>(code));
-    currentDir_ = platform::GetCurrentDirectory();
+    if (upper(letter) == upper(currentDir_.empty() ? 0 : currentDir_[0])) return;
+    if (letter != 0) {
+        throwIfFailed(platform::SetCurrentDirectory(std::string(1, letter) + ":"));
+        currentDir_ = platform::GetCurrentDirectory();
+    }
     if (!settingDir_) {
         BuildList();
-        changed();
+        Change();
     }
 }
 
@@ -452,31 +663,42 @@ void TDirectoryListBox::SetCurrentDir(const std::string& path) {
     bool same = caseSensitive_ ? AnsiCompareStr(path, currentDir_) == 0
                                : AnsiLowerCaseFileName(path) == AnsiLowerCaseFileName(currentDir_);
     if (same) return;
-    // Resolve the path: change into it, read it back, and change back.
-    std::string saved = platform::GetCurrentDirectory();
-    unsigned code = platform::SetCurrentDirectory(path);
-    if (code != 0) throw EInOutError(static_cast<int>(code));
-    std::string resolved = platform::GetCurrentDirectory();
-    platform::SetCurrentDirectory(saved);
 
-    char drive = resolved.empty() ? 0 : resolved[0];
-    bool driveLetter = resolved.size() >= 2 && resolved[1] == ':';
-    if (driveLetter && (currentDir_.empty() || upper(drive) != upper(currentDir_[0]))) {
+    // Resolve the path on its drive by changing into it, then change back.
+    std::string saved = platform::GetCurrentDirectory();
+    // Its drive is the letter it names, else that of the process's current directory. A
+    // network path is entered whole.
+    std::string drive = driveOf(path) ? path.substr(0, 2) : "";
+    std::string rest = path.substr(drive.size());
+    if (drive.empty() && rest.rfind("\\\\", 0) != 0 && driveOf(saved)) drive = saved.substr(0, 2);
+    std::string resolved;
+    unsigned code = drive.empty() ? 0 : platform::SetCurrentDirectory(drive);
+    if (code == 0 && !rest.empty()) code = platform::SetCurrentDirectory(drive + rest);
+    if (code == 0) resolved = platform::GetCurrentDirectory();
+    platform::SetCurrentDirectory(saved);
+    throwIfFailed(code);
+
+    char newDrive = driveOf(resolved);
+    if (upper(newDrive) != upper(driveOf(currentDir_))) {
+        // The selector moves to the drive and this list follows it without a rebuild.
         settingDir_ = true;
         try {
-            if (driveCombo_) driveCombo_->SetDriveLetter(drive);
-            else DriveChange(drive);
+            if (driveCombo_)
+                driveCombo_->SetDriveLetter(newDrive);
+            else
+                DriveChange(newDrive);
         } catch (...) {
             settingDir_ = false;
             throw;
         }
         settingDir_ = false;
     }
-    if (platform::GetFileAttributes(currentDir_) != platform::INVALID_FILE_ATTRIBUTES)
+    uint32_t attributes = platform::GetFileAttributes(currentDir_);
+    if (attributes != platform::INVALID_FILE_ATTRIBUTES &&
+        (attributes & platform::FILE_ATTRIBUTE_DIRECTORY))
         platform::SetCurrentDirectory(currentDir_);
-    code = platform::SetCurrentDirectory(resolved);
-    if (code != 0) throw EInOutError(static_cast<int>(code));
+    throwIfFailed(platform::SetCurrentDirectory(resolved));
     currentDir_ = platform::GetCurrentDirectory();
     BuildList();
-    changed();
+    Change();
 }

@@ -3,7 +3,8 @@
 // directory is the list's CurrentDir (the make-directory dialog relies on that).
 #pragma once
 
-#include <memory>
+#include <QImage>
+#include <QSize>
 #include <string>
 #include <vector>
 
@@ -11,16 +12,102 @@
 #include "framework/Graphics.h"
 
 class TDirectoryListBox;
-class DriveComboWidget;
-class DirectoryListWidget;
+class OwnerDrawComboWidget;
+class OwnerDrawListWidget;
 
 enum class TTextCase { tcLowerCase, tcUpperCase };
 
 // Item state for owner drawing.
-enum TOwnerDrawStateFlag : unsigned { odSelected = 1, odFocused = 2 };
+enum TOwnerDrawStateFlag : unsigned { odSelected = 1, odFocused = 2, odComboBoxEdit = 0x1000 };
+using TOwnerDrawState = unsigned;
 
-class TDriveComboBox : public TWinControl {
-public:
+// A drop-down list whose items the control draws itself, all of one height. Each item is a
+// text and a bitmap. Selection, scrolling and keys are the toolkit's; a pick from the list
+// runs Click and then Change.
+class TOwnerDrawComboBox : public TWinControl {
+  public:
+    explicit TOwnerDrawComboBox(TComponent* owner);
+
+    int ItemCount() const { return static_cast<int>(items_.size()); }
+    const std::string& ItemText(int i) const { return items_.at(static_cast<size_t>(i)).Text; }
+    const TBitmap* ItemBitmap(int i) const { return items_.at(static_cast<size_t>(i)).Bitmap; }
+    int ItemIndex() const { return itemIndex_; }
+    void SetItemIndex(int index);
+    int ItemHeight() const { return itemHeight_; }
+    // The canvas DrawItem paints on: its brush and font are set for the item's state.
+    TCanvas& Canvas() { return canvas_; }
+    // Paints item index into an image of the given size, as the list shows it.
+    QImage PaintItem(int index, QSize size, TOwnerDrawState state);
+    // What the user does: pick item index in the drop-down list. Errors go to the error
+    // box, as for any input.
+    void PickItem(int index);
+
+    TNotifyEvent OnChange;
+
+  protected:
+    virtual void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
+    virtual void Change();
+    void ClearItems();
+    void AddItem(const std::string& text, const TBitmap* bitmap);
+    void SetItemHeight(int height);
+    // The toolkit's selection change: the item is selected, then Click, then Change.
+    void Select(int index);
+
+  private:
+    struct Item {
+        std::string Text;
+        const TBitmap* Bitmap;
+    };
+    std::vector<Item> items_;
+    int itemIndex_ = -1;
+    int itemHeight_ = 16;
+    TCanvas canvas_;
+    OwnerDrawComboWidget* combo_;
+};
+
+// A list whose items the control draws itself, all of one height, unsorted.
+class TOwnerDrawListBox : public TWinControl {
+  public:
+    explicit TOwnerDrawListBox(TComponent* owner);
+
+    int ItemCount() const { return static_cast<int>(items_.size()); }
+    const std::string& ItemText(int i) const { return items_.at(static_cast<size_t>(i)).Text; }
+    const TBitmap* ItemBitmap(int i) const { return items_.at(static_cast<size_t>(i)).Bitmap; }
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    int ItemHeight() const { return itemHeight_; }
+    TCanvas& Canvas() { return canvas_; }
+    QImage PaintItem(int index, QSize size, TOwnerDrawState state);
+
+    // Input as the toolkit delivers it, after its own handling (selection on a double
+    // click, keyboard movement). Errors go to the error box.
+    void UserDblClick();
+    void UserKeyPress(char key);
+
+  protected:
+    virtual void DrawItem(int index, const TRect& rect, TOwnerDrawState state);
+    // A character key, after OnKeyPress (which may change or swallow it with 0).
+    virtual void KeyPress(char& key);
+    // Entries change in a batch: no repaint per entry.
+    void BeginUpdate();
+    void EndUpdate();
+    void ClearItems();
+    void AddItem(const std::string& text, const TBitmap* bitmap);
+    void SetItemHeight(int height);
+
+  private:
+    struct Item {
+        std::string Text;
+        const TBitmap* Bitmap;
+    };
+    std::vector<Item> items_;
+    int itemHeight_ = 16;
+    TCanvas canvas_;
+    OwnerDrawListWidget* list_;
+};
+
+class TDriveComboBox : public TOwnerDrawComboBox {
+  public:
     explicit TDriveComboBox(TComponent* owner);
     ~TDriveComboBox() override;
 
@@ -28,70 +115,50 @@ public:
     char DriveLetter() const { return driveLetter_; }
     void SetDriveLetter(char letter);
     TTextCase TextCase() const { return textCase_; }
-    void SetTextCase(TTextCase c);
+    void SetTextCase(TTextCase textCase);
     TDirectoryListBox* DirList() const { return dirList_; }
     void SetDirList(TDirectoryListBox* list);
-
-    // The drive items as listed: text and the bitmap of the drive type.
-    int ItemCount() const { return static_cast<int>(items_.size()); }
-    const std::string& ItemText(int i) const { return items_.at(static_cast<size_t>(i)).Text; }
-    int ItemIndex() const { return itemIndex_; }
-    // What the user does: pick item i in the drop-down list.
-    void PickItem(int index);
-    // Paints item i into rect of canvas, as the list shows it.
-    void DrawItem(TCanvas& canvas, int index, const TRect& rect, unsigned state) const;
     // Rebuilds the drive items from the platform's drives.
     void BuildList();
 
-    TNotifyEvent OnChange;
-
-protected:
+  protected:
     void CreateWnd() override;
+    void Click() override;
+    void DrawItem(int index, const TRect& rect, TOwnerDrawState state) override;
+    void FontChanged() override;
 
-private:
+  private:
     friend class TDirectoryListBox;
-    struct Item {
-        std::string Text;
-        const TBitmap* Bitmap;
-    };
-    void changeDrive(char letter);
-    void raiseChange();
-    void selectItem(int index);
     std::string volumeText(char letter) const;
     std::string networkText(char letter) const;
+    void measure();
 
     char driveLetter_ = 0;
     TTextCase textCase_ = TTextCase::tcLowerCase;
     TDirectoryListBox* dirList_ = nullptr;
-    std::vector<Item> items_;
-    int itemIndex_ = -1;
     TBitmap floppy_, hard_, network_, cdrom_, ram_;
-    DriveComboWidget* combo_;
 };
 
-class TDirectoryListBox : public TWinControl {
-public:
+class TDirectoryListBox : public TOwnerDrawListBox {
+  public:
     explicit TDirectoryListBox(TComponent* owner);
     ~TDirectoryListBox() override;
 
     const std::string& CurrentDir() const { return currentDir_; }
     void SetCurrentDir(const std::string& path);
+    // The selector this list follows (set through its DirList), or null.
     TDriveComboBox* DriveCombo() const { return driveCombo_; }
 
-    // Entries: the root and ancestors, the current directory, its sub-directories.
+    // Entries: the root and ancestors, the current directory, its sub-directories. The
+    // kind is told by the entry's bitmap.
     enum class TEntryKind { Ancestor, Current, SubDirectory };
-    int ItemCount() const { return static_cast<int>(entries_.size()); }
-    const std::string& ItemText(int i) const { return entries_.at(static_cast<size_t>(i)).Text; }
-    TEntryKind ItemKind(int i) const { return entries_.at(static_cast<size_t>(i)).Kind; }
-    int ItemIndex() const;
-    void SetItemIndex(int i);
+    TEntryKind ItemKind(int i) const;
     // The path an entry stands for ("" past the last entry).
     std::string GetItemPath(int index) const;
     // Opens the selected entry, as a double click or the Enter key does.
     void OpenCurrent();
     // Left edge of an entry's bitmap, relative to the item rectangle.
     int Indentation(int index) const;
-    void DrawItem(TCanvas& canvas, int index, const TRect& rect, unsigned state) const;
     // Follows the linked selector (or a directory change) onto another drive.
     void DriveChange(char letter);
     bool KeepsCase() const { return keepsCase_; }
@@ -99,29 +166,31 @@ public:
 
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void CreateWnd() override;
+    void DrawItem(int index, const TRect& rect, TOwnerDrawState state) override;
+    void DblClick() override;
+    void KeyPress(char& key) override;
+    void FontChanged() override;
 
-private:
+  private:
     friend class TDriveComboBox;
-    struct Entry {
-        std::string Text;
-        TEntryKind Kind;
-    };
     void BuildList();
-    const TBitmap& bitmapOf(TEntryKind kind) const;
-    void changed();
+    void Change();
+    void measure();
 
     std::string currentDir_;
+    // Selectors that link here; the last one linked is the one followed.
+    std::vector<TDriveComboBox*> linkedBy_;
     TDriveComboBox* driveCombo_ = nullptr;
     bool keepsCase_ = true;
     bool caseSensitive_ = false;
     bool settingDir_ = false;
-    int currentIndex_ = -1;
-    std::vector<Entry> entries_;
     TBitmap openFolder_, closedFolder_, currentFolder_;
-    DirectoryListWidget* list_;
 };
 
 // The drive part of a platform path: "C:" or "\\server\share".
 std::string ExtractFileDrive(const std::string& path);
+// Index of the (n)-th backslash (n from 1) of a path, stepping over whole multi-byte
+// characters; npos when there are fewer.
+size_t NthBackslash(const std::string& path, int n);

@@ -31,6 +31,9 @@ enum ErrorCode : unsigned {
     ERROR_ALREADY_EXISTS = 183,
     ERROR_FILENAME_EXCED_RANGE = 206,
     ERROR_DIRECTORY = 267,
+    ERROR_IO_DEVICE = 1117,
+    ERROR_BAD_DEVICE = 1200,
+    ERROR_NOT_CONNECTED = 2250,
 };
 
 // Maps a C errno value to the platform error code.
@@ -70,19 +73,38 @@ enum ErrorModeFlag : unsigned { SEM_FAILCRITICALERRORS = 0x1 };
 
 // ---- Drive map -----------------------------------------------------------------------------
 // A drive letter stands for a native directory. The default map puts c: on the root of the
-// file system and further letters on mounted file systems a user thinks of as drives. The
-// environment variable INSTALLER_DRIVES replaces it (see README), and tests may install a
-// map directly.
+// file system and further letters on mounted file systems a user thinks of as drives (a
+// separate home, removable and optical media, network mounts). The environment variable
+// INSTALLER_DRIVES replaces it (syntax at ParseDriveMap, see also the README), and tests
+// may install a map directly.
+
+// The fields of a drive that are taken as given; the others are read from the system each
+// time they are asked for (the default map leaves all of them to the system).
+enum DriveField : uint32_t {
+    dfType = 0x01,
+    dfLabel = 0x02,
+    dfFileSystem = 0x04,
+    dfFlags = 0x08,
+    dfRemote = 0x10,
+    dfReady = 0x20,
+    dfSerial = 0x40,
+    dfAll = 0x7F,
+};
+
 struct Drive {
-    char Letter = 'c';            // lower case
-    std::string NativeRoot;       // native directory without trailing '/', "" for "/"
+    char Letter = 'c';       // lower case
+    std::string NativeRoot;  // native directory without trailing '/', "" for "/"
     DriveType Type = DRIVE_FIXED;
-    std::string Label;            // volume label
+    std::string Label;  // volume label
     std::string FileSystem = "ext4";
     uint32_t Flags = FS_CASE_SENSITIVE | FS_CASE_IS_PRESERVED | FS_UNICODE_ON_DISK;
-    std::string RemoteName;       // network drives: the remote name
-    bool Ready = true;            // false: no medium (removable or optical drive)
+    std::string RemoteName;  // network drives: the remote name
+    bool Ready = true;       // false: no medium (removable or optical drive)
     uint32_t Serial = 0;
+    // Block device of a media drive ("/dev/sr0"): the drive is ready while the device is
+    // mounted, and its root follows the mount point.
+    std::string Device;
+    uint32_t Given = dfAll;
 };
 
 // Returns the current map (built on first use from INSTALLER_DRIVES or the default).
@@ -90,10 +112,16 @@ const std::vector<Drive>& Drives();
 // Replaces the map; the per-drive current directories are reset to the drive roots.
 void SetDrives(std::vector<Drive> drives);
 // Parses the INSTALLER_DRIVES syntax; returns nothing when the text is malformed.
+// Entries are separated by ';', each "letter=native-dir[,key=value...]" with the keys
+// type (fixed, removable, cdrom, remote, ramdisk, unknown, noroot), label, fs, flags (a
+// number, 0x.. allowed), remote, ready (0 or 1) and device. A key that is left out is read
+// from the system. Example: "c=/;d=/media/cdrom,type=cdrom,device=/dev/sr0;n=/srv/share".
 std::optional<std::vector<Drive>> ParseDriveMap(const std::string& text);
 // The default map for this machine.
 std::vector<Drive> DefaultDrives();
-// Changes a drive's medium state (tests and removable media).
+// The drive of a letter as the system sees it now (fields not given filled in), or nothing.
+std::optional<Drive> DriveOf(char letter);
+// Changes a drive's medium state (tests and removable media); the state is then given.
 void SetDriveReady(char letter, bool ready);
 
 // ---- Paths ---------------------------------------------------------------------------------
@@ -111,8 +139,8 @@ std::string ProgramFileName();
 void SetProgramFileName(const std::string& nativePath);
 
 // ---- Drives and volumes --------------------------------------------------------------------
-uint32_t GetLogicalDrives();                        // bit 0 = a:, bit 25 = z:
-unsigned GetDriveType(const std::string& root);     // root such as "c:\"
+uint32_t GetLogicalDrives();                     // bit 0 = a:, bit 25 = z:
+unsigned GetDriveType(const std::string& root);  // root such as "c:\"
 struct VolumeInformation {
     std::string Label;
     uint32_t Serial = 0;
@@ -124,6 +152,7 @@ struct VolumeInformation {
 unsigned GetVolumeInformation(const std::string& root, VolumeInformation& info);
 // The critical-error mode; returns the previous mode.
 unsigned SetErrorMode(unsigned mode);
+unsigned GetErrorMode();
 // Remote name of a network drive ("D:"); returns 0 or an error code.
 unsigned GetNetworkConnection(const std::string& localName, std::string& remoteName);
 // Space on the volume holding root. Returns 0 or an error code.
@@ -143,8 +172,8 @@ std::string GetCurrentDirectory();
 // Changes the current directory. "d:" alone goes to the directory last current on d:.
 // Returns 0 or a platform error code; on failure nothing changes.
 unsigned SetCurrentDirectory(const std::string& path);
-uint32_t GetFileAttributes(const std::string& path);   // INVALID_FILE_ATTRIBUTES on failure
-unsigned CreateDirectory(const std::string& path);     // 0 or error code
+uint32_t GetFileAttributes(const std::string& path);  // INVALID_FILE_ATTRIBUTES on failure
+unsigned CreateDirectory(const std::string& path);    // 0 or error code
 
 struct FindData {
     std::string Name;
@@ -155,6 +184,9 @@ struct FindData {
 // only). Dot-names carry the hidden attribute. Returns 0 (possibly with no entries found:
 // then ERROR_FILE_NOT_FOUND) or an error code.
 unsigned FindFiles(const std::string& pattern, std::vector<FindData>& found);
+// The same, as the runtime's directory search does it: entries carrying the hidden,
+// system, volume-label or directory attribute are left out unless attributes asks for it.
+unsigned FindFiles(const std::string& pattern, uint32_t attributes, std::vector<FindData>& found);
 
 // ---- Shell ---------------------------------------------------------------------------------
 // Opens a file or folder with the desktop's default handler ("open" verb). Returns a value
