@@ -14,6 +14,7 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -72,7 +73,11 @@ void ensureLoaded() {
     s.loaded = true;
     const char* env = std::getenv("INSTALLER_DRIVES");
     std::optional<std::vector<Drive>> parsed;
-    if (env && *env) parsed = ParseDriveMap(env);
+    if (env && *env) {
+        parsed = ParseDriveMap(env);
+        if (!parsed)
+            std::fprintf(stderr, "INSTALLER_DRIVES is malformed; the default drives apply\n");
+    }
     s.drives = parsed ? *parsed : DefaultDrives();
     for (const Drive& d : s.drives) s.currentPerDrive[d.Letter] = nativeRootDir(d);
 }
