@@ -29,6 +29,7 @@ struct Art {
     const char* Rows[15];
 };
 
+// clang-format off
 // Drives: 16 x 11.
 const Art kDrives[] = {
     {"FLOPPY", 16, 11,
@@ -144,6 +145,8 @@ const Art kFolders[] = {
       "kkkkkkkkkkkkk...",
       "................"}},
 };
+
+// clang-format on
 
 QImage draw(const Art& art) {
     QImage img(art.Width, art.Height, QImage::Format_Indexed8);
