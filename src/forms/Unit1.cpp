@@ -22,10 +22,12 @@ constexpr Placement kImage1{0, 0, 489, 387};
 constexpr Placement kImage2{285, 72, 88, 77};
 constexpr Placement kImage4{390, 128, 80, 78};
 constexpr Placement kImage3{389, 37, 81, 77};
+constexpr Placement kScrollText1{12, 362, 470, 20};
 constexpr Placement kLabel1{288, 73, 84, 74};
 constexpr Placement kLabel2{394, 41, 74, 70};
 constexpr Placement kLabel3{392, 131, 77, 75};
 constexpr Placement kLabel4{14, 9, 461, 19};
+constexpr Placement kScrollText2{149, 76, 91, 15};
 
 template <class T>
 T* place(TForm* form, T* control, const Placement& p) {
@@ -57,6 +59,20 @@ TLabel* hotSpot(TForm* form, const Placement& p) {
     return place(form, label, p);
 }
 
+// White Arial text on black, centred.
+TScrollText* scroller(TForm* form, const Placement& p, int steps, int speed, int fontHeight) {
+    auto* text = place(form, new TScrollText(form), p);
+    text->SetSteps(steps);
+    text->SetSpeed(speed);
+    text->SetColor(clBlack);
+    text->SetContinuous(true);
+    text->Font().SetName("Arial");
+    text->Font().SetHeight(fontHeight);
+    text->Font().SetColor(clWhite);
+    text->SetAlignment(TAlignment::taCenter);
+    return text;
+}
+
 TMenuItem* menuItem(TPopupMenu* menu, const char* caption, const char* shortCut) {
     auto* item = new TMenuItem(menu);
     item->SetCaption(caption);
@@ -81,6 +97,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
         Image2 = picture(this, kImage2, ":/install.jpg", "Install Game");
         Image4 = picture(this, kImage4, ":/exit.jpg", "Exit Installer");
         Image3 = picture(this, kImage3, ":/info.jpg", "Read Game Info");
+        ScrollText1 = scroller(this, kScrollText1, 50, 130, -13);
         Label1 = hotSpot(this, kLabel1);
         Label2 = hotSpot(this, kLabel2);
         Label3 = hotSpot(this, kLabel3);
@@ -117,6 +134,10 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
         GradientCaption1->AppNameText()->SetFontKind(TFontKind::fkSystemB);
         GradientCaption1->SetColorRightActive(clBlack);
         GradientCaption1->SetColorRightInActive(clBlack);
+
+        ScrollText2 = scroller(this, kScrollText2, 80, 1, -11);
+        ScrollText2->SetScrollDirection(TScrollDirection::sdBottomToTop);
+        ScrollText2->SetItems(TStringList{"CODE/GFX by Vosk"});
     });
 
     Image1->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { Image1MouseMove(s, sh, x, y); };
@@ -148,6 +169,8 @@ void TForm1::FormCreate(TObject*) {
     Image2->Hide();
     Image3->Hide();
     Image4->Hide();
+    // One line from the settings, or none: the stored item goes either way.
+    ScrollText1->Items().SetText(InstallOptions.SCRTXT);
 }
 
 void TForm1::FormShow(TObject*) {

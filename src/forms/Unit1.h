@@ -6,6 +6,7 @@
 #include <string>
 
 #include "components/GradientCaption.h"
+#include "components/ScrollText.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
@@ -20,6 +21,7 @@ public:
     TImage* Image2;  // install highlight
     TImage* Image4;  // exit highlight
     TImage* Image3;  // information highlight
+    TScrollText* ScrollText1;  // marquee
     TLabel* Label1;  // install hot-spot
     TLabel* Label2;  // information hot-spot
     TLabel* Label3;  // exit hot-spot
@@ -29,6 +31,7 @@ public:
     TMenuItem* Nfo1;
     TMenuItem* Quit1;
     TGradientCaption* GradientCaption1;
+    TScrollText* ScrollText2;  // credits
 
     void FormCreate(TObject* Sender);
     void FormShow(TObject* Sender);

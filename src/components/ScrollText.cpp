@@ -1,0 +1,219 @@
+#include "components/ScrollText.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Nearest integer, halves to even (the default rounding mode).
+int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
+
+}  // namespace
+
+TCustomScrollText::TCustomScrollText(TComponent* owner) : TGraphicControl(owner) {
+    // The parent's background shows beneath it before every paint.
+    SetControlStyle(ControlStyle() & ~csOpaque);
+    items_.Add("ScrollText");
+    SetBounds(Left(), Top(), 200, 20);
+    SetColor(clBtnFace);
+    steps_ = 80;
+    currentStep_ = 0;
+    depth_ = 1;
+    continuous_ = true;
+    textStyle_ = TTextStyle::tsNormal;
+    alignment_ = TAlignment::taCenter;
+    TFont font;
+    font.SetName("Arial");
+    font.SetSize(10);
+    font.SetColor(clBlack);
+    SetFont(font);
+
+    timer_ = new TTimer(this);
+    timer_->SetEnabled(false);
+    speed_ = 100;
+    timer_->OnTimer = [this](TObject* sender) { TimerTick(sender); };
+    timer_->SetInterval(speed_);
+    // Applied as a property write: a new control scrolls from the start.
+    SetScrollDirection(TScrollDirection::sdRightToLeft);
+}
+
+TCustomScrollText::~TCustomScrollText() {
+    delete timer_;
+    timer_ = nullptr;
+}
+
+void TCustomScrollText::SetItems(const TStringList& items) {
+    if (&items != &items_) items_.Assign(items);
+    RemeasureAndInvalidate();
+}
+
+void TCustomScrollText::SetSteps(int steps) {
+    steps = std::max(1, steps);
+    if (steps == steps_) return;
+    steps_ = steps;
+    if (IsDesigning()) Invalidate();
+}
+
+void TCustomScrollText::SetSpeed(int speed) {
+    if (speed == speed_) return;
+    speed_ = std::clamp(speed, 1, 1000);
+    timer_->SetInterval(speed_);
+}
+
+void TCustomScrollText::SetColor(TColor c) {
+    if (c == Color()) return;
+    TGraphicControl::SetColor(c);
+    RemeasureAndInvalidate();
+}
+
+void TCustomScrollText::SetContinuous(bool c) {
+    if (c == continuous_) return;
+    continuous_ = c;
+    if (direction_ != TScrollDirection::sdStatic) StartScroll(currentStep_);
+}
+
+void TCustomScrollText::SetAlignment(TAlignment a) {
+    if (a == alignment_) return;
+    alignment_ = a;
+    RemeasureAndInvalidate();
+}
+
+void TCustomScrollText::SetTextStyle(TTextStyle s) {
+    if (s == textStyle_) return;
+    textStyle_ = s;
+    RemeasureAndInvalidate();
+}
+
+void TCustomScrollText::SetDepth(int d) {
+    if (d == depth_) return;
+    depth_ = d;
+    RemeasureAndInvalidate();
+}
+
+void TCustomScrollText::SetScrollDirection(TScrollDirection d) {
+    direction_ = d;
+    if (d == TScrollDirection::sdStatic)
+        StopScroll();
+    else
+        StartScroll(currentStep_);
+}
+
+void TCustomScrollText::FontChanged() { RemeasureAndInvalidate(); }
+
+void TCustomScrollText::RemeasureAndInvalidate() {
+    MeasureBlock();
+    Invalidate();
+}
+
+void TCustomScrollText::StartScroll(int fromStep) {
+    if (timer_->Enabled()) return;
+    if (fromStep >= 0 && fromStep <= steps_) currentStep_ = fromStep;
+    timer_->SetEnabled(true);
+}
+
+void TCustomScrollText::StopScroll() { timer_->SetEnabled(false); }
+
+void TCustomScrollText::TimerTick(TObject*) {
+    if (!timer_->Enabled()) return;
+    if (currentStep_ == 0 && OnBegin) OnBegin(this);
+    ++currentStep_;
+    Repaint();
+    if (OnStep) OnStep(this);
+    if (currentStep_ > steps_) {
+        timer_->SetEnabled(false);
+        if (OnEnd) OnEnd(this);
+        currentStep_ = 0;
+        if (continuous_) StartScroll(0);
+    }
+}
+
+int TCustomScrollText::StyleExtra() const {
+    switch (textStyle_) {
+        case TTextStyle::tsRaised:
+        case TTextStyle::tsLowered: return 2 * depth_;
+        case TTextStyle::tsShaddow: return depth_;
+        case TTextStyle::tsNormal: break;
+    }
+    return 0;
+}
+
+void TCustomScrollText::MeasureBlock() {
+    TCanvas& canvas = Canvas();
+    canvas.SetFont(Font());
+    TTextMetric tm = canvas.TextMetrics();
+    int extra = StyleExtra();
+    lineHeight_ = tm.Height + tm.InternalLeading + extra;
+    blockWidth_ = 0;
+    for (const std::string& line : items_.Items())
+        blockWidth_ = std::max(blockWidth_, canvas.TextWidth(line) + extra);
+    blockHeight_ = items_.Count() * lineHeight_;
+    blockLeft_ = Width() > blockWidth_ ? (Width() - blockWidth_) / 2 : 0;
+    blockTop_ = Height() > blockHeight_ ? (Height() - blockHeight_) / 2 : 0;
+}
+
+TPoint TCustomScrollText::BlockOrigin() const {
+    // A form designer shows the block half way.
+    double f = IsDesigning() ? 0.5 : static_cast<double>(currentStep_) / steps_;
+    int w = Width(), h = Height();
+    switch (direction_) {
+        case TScrollDirection::sdRightToLeft:
+            return {RoundEven((1 - f) * (blockWidth_ + w)) - blockWidth_, blockTop_};
+        case TScrollDirection::sdLeftToRight:
+            return {RoundEven(f * (blockWidth_ + w)) - blockWidth_, blockTop_};
+        case TScrollDirection::sdTopToBottom:
+            return {blockLeft_, RoundEven(f * (blockHeight_ + h)) - blockHeight_};
+        case TScrollDirection::sdBottomToTop:
+            return {blockLeft_, RoundEven((1 - f) * (blockHeight_ + h)) - blockHeight_};
+        case TScrollDirection::sdStatic: break;
+    }
+    return {blockLeft_, blockTop_};
+}
+
+void TCustomScrollText::Paint() {
+    MeasureBlock();
+    // A fresh picture for every paint, shown in one copy.
+    TBitmap image(std::max(1, Width()), std::max(1, Height()));
+    TCanvas& canvas = image.Canvas();
+    canvas.SetFont(Font());
+    canvas.Brush().Style = TBrushStyle::bsSolid;
+    canvas.Brush().Color = Color();
+    canvas.FillRect(Rect(0, 0, image.Width(), image.Height()));
+    TPoint origin = BlockOrigin();
+    int y = origin.Y;
+    for (const std::string& line : items_.Items()) {
+        DrawLine(canvas, origin.X, y, line);
+        y += lineHeight_;
+    }
+    Canvas().Draw(0, 0, image);
+}
+
+void TCustomScrollText::DrawLine(TCanvas& canvas, int x, int y, const std::string& line) {
+    canvas.Brush().Style = TBrushStyle::bsClear;
+    // The offset uses the plain text width; the block's width includes the 3-D extra.
+    int w = canvas.TextWidth(line);
+    int offset = 0;
+    switch (alignment_) {
+        case TAlignment::taCenter: offset = RoundEven(blockWidth_ / 2.0 - w / 2.0); break;
+        case TAlignment::taLeftJustify: offset = 0; break;
+        case TAlignment::taRightJustify: offset = blockWidth_ - w; break;
+    }
+    TColor face = Font().Color();
+    int d = depth_;
+    auto copy = [&](TColor color, int dx, int dy) {
+        canvas.Font().SetColor(color);
+        canvas.TextOut(x + offset + dx, y + dy, line);
+    };
+    switch (textStyle_) {
+        case TTextStyle::tsRaised:
+            copy(clBtnHighlight, -d, -d);
+            copy(clBtnShadow, d, d);
+            break;
+        case TTextStyle::tsLowered:
+            copy(clBtnShadow, -d, -d);
+            copy(clBtnHighlight, d, d);
+            break;
+        case TTextStyle::tsShaddow: copy(clBtnShadow, d, d); break;
+        case TTextStyle::tsNormal: break;
+    }
+    copy(face, 0, 0);
+}
