@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "forms/InstallOptions.h"
+#include "forms/Placement.h"
 #include "forms/MusicFailure.h"
 #include "music/tunedll.h"
 #include "forms/Unit2.h"
@@ -14,10 +15,7 @@ TForm1* Form1 = nullptr;
 
 namespace {
 
-// The window's stored layout: client pixels.
-struct Placement {
-    int Left, Top, Width, Height;
-};
+// The stored layout, client pixels.
 constexpr Placement kImage1{0, 0, 489, 387};
 constexpr Placement kImage2{285, 72, 88, 77};
 constexpr Placement kImage4{390, 128, 80, 78};
@@ -28,13 +26,6 @@ constexpr Placement kLabel2{394, 41, 74, 70};
 constexpr Placement kLabel3{392, 131, 77, 75};
 constexpr Placement kLabel4{14, 9, 461, 19};
 constexpr Placement kScrollText2{149, 76, 91, 15};
-
-template <class T>
-T* place(TForm* form, T* control, const Placement& p) {
-    control->SetBounds(p.Left, p.Top, p.Width, p.Height);
-    control->SetParent(form);
-    return control;
-}
 
 TImage* picture(TForm* form, const Placement& p, const char* resource, const char* hint) {
     auto* image = place(form, new TImage(form), p);

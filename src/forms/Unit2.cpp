@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "forms/InstallOptions.h"
+#include "forms/Placement.h"
 #include "forms/Unit3.h"
 #include "forms/Unit5.h"
 #include "framework/Jpeg.h"
@@ -15,9 +16,6 @@ namespace {
 
 constexpr double kMegabyte = 1048576.0;
 
-struct Placement {
-    int Left, Top, Width, Height;
-};
 constexpr Placement kDriveComboBox1{7, 17, 307, 19};
 constexpr Placement kDirectoryListBox1{8, 45, 305, 136};
 constexpr Placement kBevel1{8, 188, 305, 57};
@@ -29,13 +27,6 @@ constexpr Placement kSpeedButton1{13, 254, 81, 22};
 constexpr Placement kSpeedButton2{123, 254, 80, 22};
 constexpr Placement kSpeedButton3{230, 254, 81, 22};
 constexpr Placement kImage2{5, 278, 318, 56};
-
-template <class T>
-T* place(TForm* form, T* control, const Placement& p) {
-    control->SetBounds(p.Left, p.Top, p.Width, p.Height);
-    control->SetParent(form);
-    return control;
-}
 
 TLabel* label(TForm* form, const Placement& p, const char* text) {
     auto* l = place(form, new TLabel(form), p);

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "forms/InstallOptions.h"
+#include "forms/Placement.h"
 #include "forms/Unit2.h"
 #include "framework/Dialogs.h"
 #include "framework/SysUtils.h"
@@ -13,22 +14,12 @@ TForm5* Form5 = nullptr;
 
 namespace {
 
-struct Placement {
-    int Left, Top, Width, Height;
-};
 constexpr Placement kLabel1{15, 8, 50, 13};
 constexpr Placement kSpeedButton1{14, 109, 105, 22};
 constexpr Placement kSpeedButton2{214, 109, 105, 22};
 constexpr Placement kLabel2{16, 57, 55, 13};
 constexpr Placement kGauge1{15, 28, 303, 16};
 constexpr Placement kGauge2{15, 78, 304, 16};
-
-template <class T>
-T* place(TForm* form, T* control, const Placement& p) {
-    control->SetBounds(p.Left, p.Top, p.Width, p.Height);
-    control->SetParent(form);
-    return control;
-}
 
 }  // namespace
 
