@@ -125,22 +125,26 @@ size_t NthBackslash(const std::string& path, int n) {
 
 // ---- toolkit widgets -------------------------------------------------------------------------
 
+// Items of fixed height, each painted by the owning control.
+template <class Owner>
+class OwnerDrawDelegate : public QStyledItemDelegate {
+  public:
+    explicit OwnerDrawDelegate(Owner* owner) : owner_(owner) {}
+    void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
+        p->drawImage(o.rect.topLeft(), owner_->PaintItem(i.row(), o.rect.size(), stateOf(o)));
+    }
+    QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex&) const override {
+        return QSize(o.rect.width(), owner_->ItemHeight());
+    }
+
+  private:
+    Owner* owner_;
+};
+
 class OwnerDrawComboWidget : public QComboBox {
   public:
     explicit OwnerDrawComboWidget(TOwnerDrawComboBox* owner) : owner_(owner) {
-        struct Delegate : QStyledItemDelegate {
-            TOwnerDrawComboBox* owner;
-            explicit Delegate(TOwnerDrawComboBox* o) : owner(o) {}
-            void paint(QPainter* p, const QStyleOptionViewItem& o,
-                       const QModelIndex& i) const override {
-                p->drawImage(o.rect.topLeft(),
-                             owner->PaintItem(i.row(), o.rect.size(), stateOf(o)));
-            }
-            QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex&) const override {
-                return QSize(o.rect.width(), owner->ItemHeight());
-            }
-        };
-        setItemDelegate(new Delegate(owner));
+        setItemDelegate(new OwnerDrawDelegate(owner));
         // Picks from the list and from the keys of the closed box alike.
         connect(this, qOverload<int>(&QComboBox::activated),
                 [this](int index) { owner_->PickItem(index); });
@@ -173,19 +177,7 @@ class OwnerDrawComboWidget : public QComboBox {
 class OwnerDrawListWidget : public QListWidget {
   public:
     explicit OwnerDrawListWidget(TOwnerDrawListBox* owner) : owner_(owner) {
-        struct Delegate : QStyledItemDelegate {
-            TOwnerDrawListBox* owner;
-            explicit Delegate(TOwnerDrawListBox* o) : owner(o) {}
-            void paint(QPainter* p, const QStyleOptionViewItem& o,
-                       const QModelIndex& i) const override {
-                p->drawImage(o.rect.topLeft(),
-                             owner->PaintItem(i.row(), o.rect.size(), stateOf(o)));
-            }
-            QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex&) const override {
-                return QSize(o.rect.width(), owner->ItemHeight());
-            }
-        };
-        setItemDelegate(new Delegate(owner));
+        setItemDelegate(new OwnerDrawDelegate(owner));
         setUniformItemSizes(true);
         setSelectionMode(QAbstractItemView::SingleSelection);
     }
