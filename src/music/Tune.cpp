@@ -105,6 +105,9 @@ class Library {
         if (initialised_) return TUNE_OK;
         const char* fail = std::getenv("TUNE_FAIL_INIT");
         if (fail && *fail && std::strcmp(fail, "0") != 0) return TUNE_ERROR_AUDIO;
+        // SDL would take SIGINT and SIGTERM for a quit event nobody reads: the program
+        // must still end when it is told to.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
         sdl_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;  // without it: the silent output
         initialised_ = true;
         return TUNE_OK;

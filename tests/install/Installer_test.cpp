@@ -10,10 +10,11 @@ namespace {
 
 struct Program : ::testing::Test {
     TempDir medium;
-    std::string run(const std::string& env, int& status) {
+    // Runs the program from the medium; `limit` is what timeout(1) is given.
+    std::string run(const std::string& env, int& status, const std::string& limit = "30") {
         std::string log = medium / "dialogs.log";
         std::string cmd = "cd " + Quote(medium.Path()) + " && env QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy " +
-                          "INSTALLER_DIALOG_LOG=" + Quote(log) + " " + env + " timeout 30 " +
+                          "INSTALLER_DIALOG_LOG=" + Quote(log) + " " + env + " timeout " + limit + " " +
                           Quote(std::string(INSTALLER_BUILD_DIR) + "/bin/installer");
         status = testing_support::Run(cmd);
         return ReadFile(log);
@@ -42,6 +43,18 @@ TEST_F(Program, NotAModuleIsRefusedToo) {
     std::string log = run("", status);
     EXPECT_EQ(status, 1);
     EXPECT_EQ(log.rfind("TUNE ERROR|", 0), 0u) << log;
+}
+
+TEST_F(Program, PlayingMusicItEndsWhenTerminated) {
+    WriteFile(medium / "install.ini", "[OPTIONS]\nAPPZ......=Tarnwick\n");
+    ASSERT_EQ(testing_support::Run(Quote(std::string(INSTALLER_BUILD_DIR) + "/bin/modgen") + " " +
+                  Quote(medium / "install.dat")),
+              0);
+    int status = 0;
+    // SIGTERM after 3 s; a program that shrugs it off is killed 20 s later (status 137).
+    std::string log = run("", status, "-k 20 3");
+    EXPECT_EQ(status, 124) << log;
+    EXPECT_EQ(log, "");
 }
 
 }  // namespace
