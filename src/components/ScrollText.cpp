@@ -144,8 +144,11 @@ void TCustomScrollText::MeasureBlock() {
     int extra = StyleExtra();
     lineHeight_ = tm.Height + tm.InternalLeading + extra;
     blockWidth_ = 0;
-    for (const std::string& line : items_.Items())
-        blockWidth_ = std::max(blockWidth_, canvas.TextWidth(line) + extra);
+    lineWidths_.clear();
+    for (const std::string& line : items_.Items()) {
+        lineWidths_.push_back(canvas.TextWidth(line));
+        blockWidth_ = std::max(blockWidth_, lineWidths_.back() + extra);
+    }
     blockHeight_ = items_.Count() * lineHeight_;
     blockLeft_ = Width() > blockWidth_ ? (Width() - blockWidth_) / 2 : 0;
     blockTop_ = Height() > blockHeight_ ? (Height() - blockHeight_) / 2 : 0;
@@ -180,17 +183,17 @@ void TCustomScrollText::Paint() {
     canvas.FillRect(Rect(0, 0, image.Width(), image.Height()));
     TPoint origin = BlockOrigin();
     int y = origin.Y;
-    for (const std::string& line : items_.Items()) {
-        DrawLine(canvas, origin.X, y, line);
+    for (int i = 0; i < items_.Count(); ++i) {
+        DrawLine(canvas, origin.X, y, items_[i], lineWidths_[static_cast<size_t>(i)]);
         y += lineHeight_;
     }
     Canvas().Draw(0, 0, image);
 }
 
-void TCustomScrollText::DrawLine(TCanvas& canvas, int x, int y, const std::string& line) {
+void TCustomScrollText::DrawLine(TCanvas& canvas, int x, int y, const std::string& line,
+                                 int w) {
     canvas.Brush().Style = TBrushStyle::bsClear;
     // The offset uses the plain text width; the block's width includes the 3-D extra.
-    int w = canvas.TextWidth(line);
     int offset = 0;
     switch (alignment_) {
         case TAlignment::taCenter: offset = RoundEven(blockWidth_ / 2.0 - w / 2.0); break;

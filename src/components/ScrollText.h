@@ -3,6 +3,8 @@
 // takes Steps + 1 ticks; the position depends only on the tick count, never on time.
 #pragma once
 
+#include <vector>
+
 #include "framework/Controls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Graphics.h"
@@ -72,7 +74,8 @@ private:
     void RemeasureAndInvalidate();
     // Width added to a line by the three-dimensional copies.
     int StyleExtra() const;
-    void DrawLine(TCanvas& canvas, int x, int y, const std::string& line);
+    // Draws one line; width is its plain text width.
+    void DrawLine(TCanvas& canvas, int x, int y, const std::string& line, int width);
 
     TStringList items_;
     TTimer* timer_ = nullptr;
@@ -89,6 +92,8 @@ private:
     int blockHeight_ = 0;
     int blockLeft_ = 0;
     int blockTop_ = 0;
+    // Plain text width of each line, from the last measuring.
+    std::vector<int> lineWidths_;
 };
 
 class TScrollText : public TCustomScrollText {
