@@ -1,5 +1,6 @@
 #include "BenchArchives.h"
 
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,9 +44,9 @@ std::string randomBytes(Random& r, size_t n) {
 // Lines of words and numbers, as game scripts and level texts look: it compresses to
 // about a quarter, not to nothing.
 std::string text(Random& r, size_t n) {
-    static const char* words[] = {"the",   "door",  "opens", "when",  "player", "holds", "key",
-                                  "tower", "north", "gate",  "torch", "stair",  "dark",  "goblin",
-                                  "sword", "level", "script", "room", "chest",  "gold",  "spell"};
+    static const char* words[] = {"the",   "door",  "opens",  "when",  "player", "holds", "key",
+                                  "tower", "north", "gate",   "torch", "stair",  "dark",  "goblin",
+                                  "sword", "level", "script", "room",  "chest",  "gold",  "spell"};
     constexpr size_t kWords = sizeof words / sizeof *words;
     std::string s;
     s.reserve(n + 64);
@@ -86,7 +87,10 @@ ArchiveInfo pack(const std::string& folder, const std::string& name, const std::
     o.volumeSize = volumeSize;
     o.extra = "-m1";  // the fastest method that still compresses: rar's default takes minutes
     MakeRar(folder + "/" + name + ".rar", payload, {}, o);
-    std::vector<std::string> volumes = Volumes(folder + "/" + name + ".part1.rar");
+    // rar names a single volume without a part number.
+    const std::string first = folder + "/" + name + ".part1.rar";
+    std::vector<std::string> volumes =
+        Volumes(fs::exists(first) ? first : folder + "/" + name + ".rar");
     info.volumes = static_cast<int>(volumes.size());
     if (!volumes.empty()) info.firstVolume = volumes.front();
     fs::remove_all(payload);
@@ -126,11 +130,13 @@ ArchiveInfo MakeSmallFilesArchive(const std::string& folder, const std::string& 
     constexpr int kPerFolder = 200;
     for (int i = 0; i < count; ++i) {
         char path[64];
-        std::snprintf(path, sizeof path, "/DATA/D%03d/F%05d.%s", i / kPerFolder, i, i % 3 ? "TXT" : "BIN");
+        std::snprintf(path, sizeof path, "/DATA/D%03d/F%05d.%s", i / kPerFolder, i,
+                      i % 3 ? "TXT" : "BIN");
         if (i % kPerFolder == 0) fs::create_directories(fs::path(payload + path).parent_path());
         size_t size = 32 + r.Below(4064);
         std::string bytes = i % 3 ? text(r, size) : randomBytes(r, size);
-        std::ofstream(payload + path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(size));
+        std::ofstream(payload + path, std::ios::binary)
+            .write(bytes.data(), static_cast<std::streamsize>(size));
     }
     return pack(folder, name, payload, volumeSize);
 }
@@ -154,7 +160,8 @@ bool SameTrees(const std::string& a, const std::string& b) {
         while (fa && fb) {
             fa.read(x.data(), static_cast<std::streamsize>(x.size()));
             fb.read(y.data(), static_cast<std::streamsize>(y.size()));
-            if (fa.gcount() != fb.gcount() || !std::equal(x.begin(), x.begin() + fa.gcount(), y.begin()))
+            if (fa.gcount() != fb.gcount() ||
+                !std::equal(x.begin(), x.begin() + fa.gcount(), y.begin()))
                 return false;
         }
         if (static_cast<bool>(fa) != static_cast<bool>(fb)) return false;
@@ -164,6 +171,22 @@ bool SameTrees(const std::string& a, const std::string& b) {
 
 void Empty(const std::string& dir) {
     for (auto& e : fs::directory_iterator(dir)) fs::remove_all(e.path());
+}
+
+std::string FileSystemOf(const std::string& folder) {
+    struct statfs s {};
+    if (statfs(folder.c_str(), &s) != 0) return "unknown";
+    static const std::pair<unsigned long, const char*> kinds[] = {{0x01021994, "tmpfs"},
+                                                                  {0xEF53, "ext4"},
+                                                                  {0x9123683E, "btrfs"},
+                                                                  {0x58465342, "xfs"},
+                                                                  {0x794C7630, "overlayfs"}};
+    const auto type = static_cast<unsigned long>(s.f_type);
+    for (const auto& [magic, name] : kinds)
+        if (magic == type) return name;
+    char hex[40];
+    std::snprintf(hex, sizeof hex, "file system 0x%lx", type);
+    return hex;
 }
 
 bool TimeUnrar(const std::string& firstVolume, const std::string& target, double& seconds) {
@@ -180,7 +203,9 @@ double TimeRun(const std::function<void()>& fn) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-double Best(std::vector<double> v) { return v.empty() ? 0 : *std::min_element(v.begin(), v.end()); }
+double Best(std::vector<double> v) {
+    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+}
 
 double Median(std::vector<double> v) {
     if (v.empty()) return 0;

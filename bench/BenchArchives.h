@@ -41,6 +41,9 @@ bool SameTrees(const std::string& a, const std::string& b);
 // Removes everything inside dir, keeping dir itself (it may be a current directory).
 void Empty(const std::string& dir);
 
+// Kind of file system a folder lies on ("tmpfs", "ext4", ...): the figures depend on it.
+std::string FileSystemOf(const std::string& folder);
+
 // Seconds of one `unrar x -idq -o+` of the archive into target; false when unrar fails.
 bool TimeUnrar(const std::string& firstVolume, const std::string& target, double& seconds);
 // Wall time of fn in seconds. Pending writes are flushed first, so every run starts from
