@@ -19,7 +19,7 @@ using namespace testing_support;
 namespace {
 
 constexpr uint64_t kPayload = 256ull << 20;
-constexpr int kRuns = 5;
+constexpr int kRuns = 7;
 constexpr double kTarget = 1.03;
 
 struct Counts {
