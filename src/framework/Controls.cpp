@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "framework/Forms.h"
+#include "framework/ScreenUpdates.h"
 
 // ---- Dispatch ------------------------------------------------------------------------------------
 
@@ -217,12 +218,12 @@ void TGraphicControl::paintSurface() {
 
 void TGraphicControl::Repaint() {
     paintSurface();
-    if (widget_) widget_->repaint();
+    if (widget_) screen_updates::Request(widget_);
 }
 
 void TGraphicControl::Invalidate() {
     dirty_ = true;
-    if (widget_) widget_->update();
+    if (widget_) screen_updates::Request(widget_);
 }
 
 // ---- TWinControl ---------------------------------------------------------------------------------

@@ -155,7 +155,8 @@ public:
     TCanvas& Canvas() { return canvas_; }
     // The pixels of the last paint.
     const QImage& Surface() const { return surface_; }
-    // Paints into the surface now (also when the control is not on screen).
+    // Paints into the surface now (also when the control is not on screen); the screen
+    // shows it at the next round of updates (see ScreenUpdates.h).
     void Repaint() override;
     void Invalidate() override;
     void SetBounds(int left, int top, int width, int height) override;

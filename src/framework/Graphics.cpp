@@ -109,7 +109,8 @@ TFont::TFont(const TFont& other)
       style_(other.style_),
       color_(other.color_),
       charset_(other.charset_),
-      pitch_(other.pitch_) {}
+      pitch_(other.pitch_),
+      qfont_(other.qfont_) {}
 
 TFont& TFont::operator=(const TFont& other) {
     if (this == &other) return *this;
@@ -120,6 +121,7 @@ TFont& TFont::operator=(const TFont& other) {
     color_ = other.color_;
     charset_ = other.charset_;
     pitch_ = other.pitch_;
+    qfont_ = other.qfont_;
     if (!same) Changed();
     return *this;
 }
@@ -130,6 +132,7 @@ bool TFont::operator==(const TFont& o) const {
 }
 
 void TFont::Changed() {
+    qfont_.reset();
     if (OnChange) OnChange(this);
 }
 
@@ -191,6 +194,11 @@ int pixelSizeForCellHeight(const QString& family, int cell) {
 }  // namespace
 
 QFont TFont::ToQFont() const {
+    if (!qfont_) qfont_ = std::make_shared<const QFont>(makeQFont());
+    return *qfont_;
+}
+
+QFont TFont::makeQFont() const {
     LoadEmbeddedFonts();
     QString family = SubstituteFace(name_);
     QFont f(family);
@@ -260,6 +268,13 @@ void TCanvas::SetPixel(int x, int y, TColor c) {
 
 void TCanvas::FillRect(const TRect& r) {
     if (!HasTarget() || brush_.Style == TBrushStyle::bsClear || r.IsEmpty()) return;
+    // The whole picture (an off-screen picture being cleared): no painter needed.
+    if (!clipped_ && r.Left <= 0 && r.Top <= 0 && r.Right >= target_->width() &&
+        r.Bottom >= target_->height()) {
+        target_->fill(QColor(opaque(brush_.Color)));
+        Changed();
+        return;
+    }
     QPainter p(target_);
     applyClip(p);
     p.fillRect(r.ToQRect(), QColor(opaque(brush_.Color)));
@@ -501,7 +516,9 @@ int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
     if (flags & DT_SINGLELINE) {
         lines.push_back(s);
     } else {
-        for (const QString& para : s.split(QRegularExpression("\r\n|\r|\n"))) {
+        // Paragraphs end at CR LF, a lone CR or a lone LF.
+        static const QRegularExpression breaks("\r\n|\r|\n");
+        for (const QString& para : s.split(breaks)) {
             if (!(flags & DT_WORDBREAK)) {
                 lines.push_back(para);
                 continue;
@@ -632,11 +649,20 @@ void TCanvas::CopyRect(const TRect& dest, const QImage& source, const TRect& sou
             y1 = std::min(y1, clip_.Bottom);
         }
         const int shift = sourceRect.Left - dest.Left;
-        for (int dy = y0; dy < y1; ++dy) {
-            const QRgb* in =
-                reinterpret_cast<const QRgb*>(src.constScanLine(dy - dest.Top + sourceRect.Top));
-            QRgb* out = reinterpret_cast<QRgb*>(target_->scanLine(dy));
-            for (int dx = x0; dx < x1; ++dx) out[dx] = combine(in[dx + shift], out[dx]);
+        // The operation is chosen once per block, so each row is one simple loop.
+        auto rows = [&](auto op) {
+            for (int dy = y0; dy < y1; ++dy) {
+                const QRgb* in = reinterpret_cast<const QRgb*>(
+                    src.constScanLine(dy - dest.Top + sourceRect.Top));
+                QRgb* out = reinterpret_cast<QRgb*>(target_->scanLine(dy));
+                for (int dx = x0; dx < x1; ++dx) out[dx] = op(in[dx + shift], out[dx]) | 0xFF000000u;
+            }
+        };
+        switch (mode) {
+            case TCopyMode::cmSrcCopy: rows([](QRgb s, QRgb) { return s; }); break;
+            case TCopyMode::cmSrcInvert: rows([](QRgb s, QRgb d) { return s ^ d; }); break;
+            case TCopyMode::cmSrcAnd: rows([](QRgb s, QRgb d) { return s & d; }); break;
+            case TCopyMode::cmSrcPaint: rows([](QRgb s, QRgb d) { return s | d; }); break;
         }
         Changed();
         return;

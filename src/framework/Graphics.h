@@ -7,6 +7,7 @@
 #include <QImage>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 // ---- Colours -------------------------------------------------------------------------------
@@ -135,12 +136,16 @@ public:
 
 private:
     void Changed();
+    QFont makeQFont() const;
     std::string name_ = "MS Sans Serif";
     int height_ = -11;
     TFontStyles style_ = 0;
     TColor color_ = clWindowText;
     int charset_ = DEFAULT_CHARSET;
     TFontPitch pitch_ = TFontPitch::fpDefault;
+    // The toolkit font of these attributes, made on first use (text is measured and drawn
+    // often; resolving a face each time is not cheap). Shared by copies.
+    mutable std::shared_ptr<const QFont> qfont_;
 };
 
 enum class TPenMode { pmCopy, pmXor, pmNot };

@@ -1,0 +1,18 @@
+// Screen updates of windowless controls, at most one round a frame. A control paints its
+// own image at once when asked; showing that image is deferred while a round was made less
+// than a frame ago, so a run that changes a gauge thousands of times a second costs sixty
+// screen updates a second, and the screen always ends with the latest images.
+#pragma once
+
+class QWidget;
+
+namespace screen_updates {
+
+// Milliseconds between two rounds of updates.
+constexpr int kFrameMs = 16;
+
+// Asks for the widget to be shown anew: now when the last round is a frame old, else at
+// the next round.
+void Request(QWidget* widget);
+
+}  // namespace screen_updates
