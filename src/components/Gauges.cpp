@@ -198,20 +198,32 @@ void TGauge::paintKind(TCanvas& c, const TRect& r) const {
 // beneath it, so the text stays readable on both sides of a bar's edge.
 void TGauge::paintText(TBitmap& image, const TRect& r) const {
     const std::string text = Format("%d%%", PercentComplete());
-    TBltBitmap overlay;
-    overlay.MakeLike(image);
-    TCanvas& c = overlay.Canvas();
-    Solid(c, clBlack);
-    c.FillRect({0, 0, overlay.Width(), overlay.Height()});
-    c.Brush().Style = TBrushStyle::bsClear;
-    c.SetFont(Font());
-    c.Font().SetColor(clWhite);
-    const int X = ((r.Right - r.Left + 1) - c.TextWidth(text)) / 2;
-    const int Y = ((r.Bottom - r.Top + 1) - c.TextHeight(text)) / 2;
-    c.SetClipRect(r);
-    c.TextOut(X, Y, text);
     const TRect all{0, 0, image.Width(), image.Height()};
-    image.Canvas().CopyRect(all, overlay.Image(), all, TCopyMode::cmSrcInvert);
+    // The text picture depends only on the text, the rectangles and the font: a gauge that
+    // goes back and forth between a few values draws each of them once.
+    auto same = [&](const TextPicture& p) {
+        return p.Text == text && p.Inner == r && p.All == all && p.Font == Font();
+    };
+    auto found = std::find_if(textPictures_.begin(), textPictures_.end(), same);
+    if (found == textPictures_.end()) {
+        TBltBitmap overlay;
+        overlay.MakeLike(image);
+        TCanvas& c = overlay.Canvas();
+        Solid(c, clBlack);
+        c.FillRect({0, 0, overlay.Width(), overlay.Height()});
+        c.Brush().Style = TBrushStyle::bsClear;
+        c.SetFont(Font());
+        c.Font().SetColor(clWhite);
+        const int X = ((r.Right - r.Left + 1) - c.TextWidth(text)) / 2;
+        const int Y = ((r.Bottom - r.Top + 1) - c.TextHeight(text)) / 2;
+        c.SetClipRect(r);
+        c.TextOut(X, Y, text);
+        if (textPictures_.size() == kTextPictures) textPictures_.erase(textPictures_.begin());
+        textPictures_.push_back({text, r, all, Font(), overlay.Image()});
+        found = textPictures_.end() - 1;
+    }
+    const TextPicture& cached = *found;
+    image.Canvas().CopyRect(all, cached.Picture, all, TCopyMode::cmSrcInvert);
 }
 
 void TGauge::Paint() {

@@ -3,6 +3,8 @@
 // whole percentage changes.
 #pragma once
 
+#include <vector>
+
 #include "framework/Controls.h"
 #include "framework/Graphics.h"
 
@@ -62,4 +64,14 @@ class TGauge : public TGraphicControl {
     TBorderStyle borderStyle_ = TBorderStyle::bsSingle;
     TColor foreColor_ = clBlack;
     TColor backColor_ = clWhite;
+
+    // The latest text pictures and what each was drawn from.
+    struct TextPicture {
+        std::string Text;
+        TRect Inner, All;
+        TFont Font;
+        QImage Picture;
+    };
+    static constexpr size_t kTextPictures = 4;
+    mutable std::vector<TextPicture> textPictures_;
 };

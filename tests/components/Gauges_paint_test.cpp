@@ -287,6 +287,29 @@ TEST_F(Painted, EmptyRangeKeepsTheBarEmpty) {
     EXPECT_TRUE(Uniform(paint(), {1, 1, 99, 19}, clWhite));
 }
 
+TEST_F(Painted, TextFollowsTheFontAndSizeAcrossRepeatedValues) {
+    // The same percentages again and again, between changes of font and size: each paint
+    // shows the text as the gauge stands now.
+    g.SetBounds(0, 0, 80, 24);
+    g.SetKind(TGaugeKind::gkText);
+    auto textAt = [&](int progress) {
+        g.SetProgress(progress);
+        return paint();
+    };
+    QImage half = textAt(50), full = textAt(100);
+    EXPECT_NE(half, full);
+    EXPECT_EQ(textAt(50), half);
+    g.Font().SetHeight(-20);
+    g.Repaint();
+    QImage bigHalf = paint();
+    EXPECT_NE(bigHalf, half);
+    EXPECT_NE(textAt(100), full);
+    EXPECT_EQ(textAt(50), bigHalf);
+    g.SetBounds(0, 0, 120, 24);
+    QImage wideHalf = paint();
+    EXPECT_NE(Differences(wideHalf.copy(0, 0, 80, 24), bigHalf).size(), 0u);
+}
+
 TEST(BltBitmap, MakeLikeTakesTheSizeAndFillsWithTheWindowFrameColour) {
     TBitmap templ(7, 3);
     TBltBitmap b;
