@@ -14,24 +14,17 @@
 
 namespace {
 
+// Drive letters are ASCII whatever the user's locale.
 char upper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-// Length of the character that starts with this byte (the code page is UTF-8).
-size_t charLength(unsigned char lead) {
-    if (lead < 0xC0) return 1;
-    if (lead < 0xE0) return 2;
-    if (lead < 0xF0) return 3;
-    return lead < 0xF8 ? 4 : 1;
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // Index of the next backslash at or after from, never inside a multi-byte character.
 size_t nextBackslash(const std::string& s, size_t from) {
-    for (size_t i = from; i < s.size(); i += charLength(static_cast<unsigned char>(s[i])))
+    for (size_t i = from; i < s.size(); i += Utf8CharLength(s, i))
         if (s[i] == '\\') return i;
     return std::string::npos;
 }
@@ -95,8 +88,8 @@ class CriticalErrorsFailed {
 };
 
 std::string casedLike(char letter, const std::string& text) {
-    return std::islower(static_cast<unsigned char>(letter)) ? AnsiLowerCaseFileName(text)
-                                                            : AnsiUpperCaseFileName(text);
+    return letter >= 'a' && letter <= 'z' ? AnsiLowerCaseFileName(text)
+                                          : AnsiUpperCaseFileName(text);
 }
 
 void throwIfFailed(unsigned code) {
@@ -652,7 +645,7 @@ void TDirectoryListBox::DriveChange(char letter) {
 
 void TDirectoryListBox::SetCurrentDir(const std::string& path) {
     if (path.empty()) return;
-    bool same = caseSensitive_ ? AnsiCompareStr(path, currentDir_) == 0
+    bool same = caseSensitive_ ? path == currentDir_
                                : AnsiLowerCaseFileName(path) == AnsiLowerCaseFileName(currentDir_);
     if (same) return;
 

@@ -1,5 +1,9 @@
 #include "components/RARArc.h"
 
+#include <langinfo.h>
+#include <locale.h>
+#include <strings.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -61,9 +65,24 @@ uint32_t crc32(const unsigned char* data, size_t n) {
     return c ^ 0xFFFFFFFFu;
 }
 
+// Reads a RAR 5 variable-length integer; false when the bytes run out first.
+bool readVint(std::istream& in, uint64_t& value, unsigned& length) {
+    value = 0;
+    length = 0;
+    for (int shift = 0; shift < 70; shift += 7) {
+        int c = in.get();
+        if (c == EOF) return false;
+        ++length;
+        value |= static_cast<uint64_t>(c & 0x7F) << shift;
+        if (!(c & 0x80)) return true;
+    }
+    return false;
+}
+
 // A RAR 5 volume ends with an end-of-archive block. The library reads a volume cut inside
-// a header as the normal end of the archive; this tells the two apart. Older formats
-// cannot be told apart this way and count as complete.
+// a header as the normal end of the archive; this tells the two apart by walking the
+// blocks from the start, so that bytes after the end block (padding of the medium) do not
+// matter. Older formats cannot be told apart this way and count as complete.
 bool endsWithEndBlock(const std::string& nativeVolume) {
     std::ifstream in(nativeVolume, std::ios::binary);
     if (!in) return false;
@@ -73,16 +92,40 @@ bool endsWithEndBlock(const std::string& nativeVolume) {
     if (in.gcount() < 8) return false;
     if (std::memcmp(signature, rar5, 8) != 0) return true;
     in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size < 16) return false;
-    unsigned char tail[8];
-    in.seekg(size - 8);
-    in.read(reinterpret_cast<char*>(tail), 8);
-    if (in.gcount() != 8) return false;
-    // CRC32, header size 3, type 5 (end of archive), header flags, end-of-archive flags.
-    if (tail[4] != 0x03 || tail[5] != 0x05) return false;
-    uint32_t stored = tail[0] | (tail[1] << 8) | (tail[2] << 16) | (static_cast<uint32_t>(tail[3]) << 24);
-    return stored == crc32(tail + 4, 4);
+    const uint64_t fileSize = static_cast<uint64_t>(in.tellg());
+    uint64_t block = 8;
+    constexpr uint64_t kMaxHeaderSize = 2 * 1024 * 1024;
+    while (block < fileSize) {
+        // CRC32, header size, then the header (type, flags, extra and data sizes, ...).
+        in.seekg(static_cast<std::streamoff>(block));
+        unsigned char crcBytes[4];
+        in.read(reinterpret_cast<char*>(crcBytes), 4);
+        uint64_t headerSize, type, flags;
+        unsigned sizeLength, length;
+        if (in.gcount() != 4 || !readVint(in, headerSize, sizeLength)) return false;
+        if (headerSize == 0 || headerSize > kMaxHeaderSize) return false;
+        const uint64_t headerStart = block + 4 + sizeLength;
+        if (headerStart + headerSize > fileSize) return false;
+        if (!readVint(in, type, length) || !readVint(in, flags, length)) return false;
+        if (type == 5) {
+            // The end block: its checksum covers the size field and the header.
+            std::vector<unsigned char> bytes(sizeLength + headerSize);
+            in.seekg(static_cast<std::streamoff>(block + 4));
+            in.read(reinterpret_cast<char*>(bytes.data()),
+                    static_cast<std::streamsize>(bytes.size()));
+            if (static_cast<size_t>(in.gcount()) != bytes.size()) return false;
+            uint32_t stored = crcBytes[0] | (crcBytes[1] << 8) | (crcBytes[2] << 16) |
+                              (static_cast<uint32_t>(crcBytes[3]) << 24);
+            return stored == crc32(bytes.data(), bytes.size());
+        }
+        uint64_t extraSize = 0, dataSize = 0;
+        if ((flags & 0x01) && !readVint(in, extraSize, length)) return false;
+        if ((flags & 0x02) && !readVint(in, dataSize, length)) return false;
+        block = headerStart + headerSize;
+        if (dataSize > fileSize - block) return false;
+        block += dataSize;
+    }
+    return false;
 }
 
 // Closes the archive on every way out of a run.
@@ -91,6 +134,36 @@ struct ArchiveHandle {
     ~ArchiveHandle() {
         if (handle) unrar::RARCloseArchive(handle);
     }
+};
+
+// The library converts names between the archive's Unicode and the disk's bytes with the
+// thread's character type. For the run it is UTF-8 whatever the user's locale, so names
+// come out exactly as stored; the rest of the locale stays as it was.
+class Utf8Names {
+  public:
+    Utf8Names() {
+        const char* codeset = nl_langinfo(CODESET);
+        if (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "utf8") == 0) return;
+        for (const char* name : {"C.UTF-8", "en_US.UTF-8"}) {
+            locale_t base = duplocale(uselocale(static_cast<locale_t>(0)));
+            if (!base) return;
+            utf8_ = newlocale(LC_CTYPE_MASK, name, base);
+            if (utf8_) break;
+            freelocale(base);
+        }
+        if (utf8_) saved_ = uselocale(utf8_);
+    }
+    ~Utf8Names() {
+        if (!utf8_) return;
+        uselocale(saved_);
+        freelocale(utf8_);
+    }
+    Utf8Names(const Utf8Names&) = delete;
+    Utf8Names& operator=(const Utf8Names&) = delete;
+
+  private:
+    locale_t utf8_ = static_cast<locale_t>(0);
+    locale_t saved_ = static_cast<locale_t>(0);
 };
 
 // Marks the run in progress for as long as it lasts.
@@ -165,6 +238,7 @@ bool TRAR::Extract() {
         return false;
     }
     RunScope running;
+    Utf8Names names;
     runningComponent = this;
     opened_ = false;
     handlerError_ = nullptr;
@@ -301,9 +375,10 @@ bool TRAR::Extract() {
                 continue;
             }
 
+            // The entry event reads the full size: it is this entry's before the event.
+            entrySize_ = (static_cast<uint64_t>(ex.UnpSizeHigh) << 32) | ex.UnpSize;
             if (OnExtracting) OnExtracting(this, header);
             position_ = 0;
-            entrySize_ = (static_cast<uint64_t>(ex.UnpSizeHigh) << 32) | ex.UnpSize;
             if ((header.Flags & RHDF_ENCRYPTED) && OnReqPassword) {
                 OnReqPassword(this, header, password);
                 if (!password.empty())

@@ -1,5 +1,7 @@
 #include "framework/Forms.h"
 
+#include <langinfo.h>
+#include <strings.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -9,6 +11,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
+#include <clocale>
 
 #include "framework/Dialogs.h"
 #include "framework/Menus.h"
@@ -18,6 +21,10 @@
 TApplication* Application = nullptr;
 
 namespace {
+
+bool isUtf8(const char* codeset) {
+    return strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "utf8") == 0;
+}
 
 // The client area of a form: paints the form's colour unless its brush is clear.
 class ClientArea : public ControlWidget {
@@ -606,6 +613,11 @@ void TApplication::Initialize(int& argc, char** argv) {
         new QApplication(argc, argv);
         ownsQtApp_ = true;
     }
+    // The toolkit's application object takes the locale from the environment. Names on
+    // disk go through the process's character type (the archive library converts them
+    // with it): it stays UTF-8 whatever the user's locale, so names come out as stored.
+    if (!isUtf8(nl_langinfo(CODESET)) && !std::setlocale(LC_CTYPE, "C.UTF-8"))
+        std::setlocale(LC_CTYPE, "en_US.UTF-8");
     QApplication::setQuitOnLastWindowClosed(false);
     LoadEmbeddedFonts();
     static InputBlocker blocker;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "framework/SysUtils.h"
 #include "platform/Platform.h"
 
 namespace {
@@ -15,13 +16,9 @@ std::string trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
+// Names match ignoring case the same way in every locale (a Turkish one has an I of its own).
 bool sameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
+    return AnsiLowerCaseFileName(a) == AnsiLowerCaseFileName(b);
 }
 
 std::string unquote(const std::string& v) {

@@ -214,6 +214,46 @@ TEST_F(Extraction, DamagedOrCutHeaderEndsTheRunAsAFailure) {
     EXPECT_EQ(events.back(), "error 12");
 }
 
+TEST_F(Extraction, BytesAfterTheEndBlockDoNotMakeAnArchiveDamaged) {
+    std::string big;
+    for (int i = 0; i < 30000; ++i) big += static_cast<char>((i * 7919) % 251);
+    file("big.bin", big);
+    file("a.txt", "a");
+    WriteFile(root / "comment.txt", "Tarnwick disk 1");
+    struct Case {
+        const char* name;
+        std::string extra = {}, comment = {}, volumes = {};
+    };
+    std::vector<Case> cases = {{"plain"},
+                               {"recovery record", "-rr10%"},
+                               {"locked", "-k"},
+                               {"quick open", "-qo+"},
+                               {"comment", "", root / "comment.txt"},
+                               {"volumes", "", "", "10k"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(root / "p");
+        MakeDirs(root / "p");
+        RarOptions o;
+        o.extra = c.extra;
+        o.commentFile = c.comment;
+        o.volumeSize = c.volumes;
+        o.store = !c.volumes.empty();
+        MakeRar(root / "p/x.rar", source, {"big.bin", "a.txt"}, o);
+        std::string first = c.volumes.empty() ? root / "p/x.rar" : root / "p/x.part1.rar";
+        // Each volume padded to whole 2 KiB blocks, and a block more.
+        for (const std::string& v : Volumes(first)) {
+            std::string bytes = ReadFile(v);
+            WriteFile(v, bytes + std::string(2048 + 2048 - bytes.size() % 2048, '\0'));
+        }
+        rar.SetArchiveName(platform::FromNative(first));
+        events.clear();
+        EXPECT_TRUE(rar.Extract());
+        EXPECT_EQ(events.back(), "extract a.txt ok");
+        EXPECT_EQ(ReadFile(target + "/big.bin"), big);
+    }
+}
+
 TEST_F(Extraction, MissingMiddleVolume) {
     std::string big;
     for (int i = 0; i < 40000; ++i) big += static_cast<char>((i * 31) % 253);

@@ -1,6 +1,7 @@
 // The rules of install.ini, on real files in a program folder of the test's own.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <filesystem>
 
 #include "forms/InstallOptions.h"
@@ -50,6 +51,15 @@ TEST_F(Settings, KeysAndValues) {
         TInstallOptions o = load(std::string("[options]\r\n") + c.line + "\r\n");
         EXPECT_EQ(o.APPZ, c.expectedAppz) << c.line;
     }
+}
+
+TEST_F(Settings, LowerCaseNamesAreFoundInATurkishLocaleToo) {
+    std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "tr_TR.UTF-8")) GTEST_SKIP() << "no tr_TR.UTF-8 locale";
+    TInstallOptions o = load("[options]\nfiles.....=3\nfilerar...=game.rar\n");
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(o.FILES, "3");
+    EXPECT_EQ(o.FILERAR, "game.rar");
 }
 
 TEST_F(Settings, LongValuesKeepTheirFirst250Characters) {

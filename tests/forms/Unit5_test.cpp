@@ -208,6 +208,28 @@ TEST_F(Installation, OneVolumeKeepsTheVolumeGaugeAtZero) {
     EXPECT_EQ(Form5->Gauge2->PercentComplete(), 0);
 }
 
+TEST_F(Installation, PerEntryGaugeRangeIsTheEntryBeingUnpacked) {
+    openWindows("NONE");
+    DialogRecorder dialogs;
+    // Per entry: the range in its entry event, then each other range its data events saw.
+    std::vector<std::vector<int>> ranges;
+    install({[&] {
+        auto extracting = Form5->RAR1->OnExtracting;
+        Form5->RAR1->OnExtracting = [&, extracting](TObject* s, RARHeaderData& h) {
+            extracting(s, h);
+            ranges.push_back({Form5->Gauge1->MaxValue()});
+        };
+        auto data = Form5->RAR1->OnProcessData;
+        Form5->RAR1->OnProcessData = [&, data](TObject* s, unsigned char* a, int n, int64_t p) {
+            if (ranges.back().back() != Form5->Gauge1->MaxValue())
+                ranges.back().push_back(Form5->Gauge1->MaxValue());
+            return data(s, a, n, p);
+        };
+        extract();
+    }});
+    EXPECT_EQ(ranges, (std::vector<std::vector<int>>{{70000}, {10009}, {0}, {8}}));
+}
+
 TEST_F(Installation, CancelDuringTheRun) {
     openWindows();
     DialogRecorder dialogs;
