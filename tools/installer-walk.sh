@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shell functions that drive the installer's windows on an X display with xdotool, as a
 # user would. Sourced by tools/check-medium. The caller sets:
 #   pid    the installer's process id (windows are searched by it)
