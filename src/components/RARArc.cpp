@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <vector>
@@ -48,6 +49,20 @@ std::string slashesToBackslashes(std::string s) {
 std::string nativeOf(const std::string& platformPath) {
     std::string n = platform::ToNative(platformPath);
     return n.empty() ? platformPath : n;
+}
+
+// A first volume given as a symbolic link stands for the file it points to, so that the
+// library looks for the next volumes beside that file and the disk prompt names them there:
+// an installer run from a copy on a temporary disk links its first volume to the medium.
+std::string followFirstVolumeLink(const std::string& nativeVolume) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_symlink(nativeVolume, ec)) return nativeVolume;
+    fs::path target = fs::read_symlink(nativeVolume, ec);
+    if (ec) return nativeVolume;
+    if (target.is_relative())
+        target = fs::absolute(fs::path(nativeVolume).parent_path(), ec) / target;
+    return target.lexically_normal().string();
 }
 
 uint32_t crc32(const unsigned char* data, size_t n) {
@@ -246,7 +261,7 @@ bool TRAR::Extract() {
 
     auto comment = std::make_unique<TComment>();
     std::memset(comment.get(), 0, sizeof(TComment));
-    std::string nativeArchive = nativeOf(archiveName_);
+    std::string nativeArchive = followFirstVolumeLink(nativeOf(archiveName_));
     currentVolume_ = nativeArchive;
 
     unrar::RAROpenArchiveDataEx open{};
