@@ -4,7 +4,7 @@
 # Usage: make-medium_test.sh <build tree of the tests>
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
-tree=$1/make-medium-tree
+tree=$(cd "$1" && pwd)/make-medium-tree
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -12,7 +12,7 @@ failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
 
 # A picture of one colour in the given size.
-jpeg() { { printf 'P3\n%d %d\n255\n' "$2" "$3"; yes "$4" | head -n $(($2 * $3)); } | cjpeg -quality 90 >"$1"; }
+jpeg() { awk -v w="$2" -v h="$3" -v c="$4" 'BEGIN { print "P3", w, h, 255; for (i = 0; i < w * h; i++) print c }' | cjpeg -quality 90 >"$1"; }
 mkdir -p art game/DATA/EMPTY game/'SAVE GAMES'
 jpeg art/background.jpg 489 387 '200 30 160'
 jpeg art/install.jpg 89 78 '30 200 40'
