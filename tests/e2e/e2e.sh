@@ -57,15 +57,28 @@ fail() {
 
 shot() { "$bin/screenshot" "$shots/$1.png" || fail "could not save $shots/$1.png"; }
 
-# Xvfb picks a free display and writes its number to the given descriptor.
+# A display number of our own: servers started at the same moment can both take the same
+# free number, so each test holds a lock on its number for as long as it runs, and takes
+# none that a server already uses.
 start_display() {
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  local n i
+  for ((n = 40; n < 100; n++)); do
+    [ -e "/tmp/.X11-unix/X$n" ] && continue
+    exec {display_lock}>"${TMPDIR:-/tmp}/tarnwick-e2e-display-$n.lock"
+    if flock -n "$display_lock"; then
+      [ -e "/tmp/.X11-unix/X$n" ] || break
+    fi
+    exec {display_lock}>&-
+  done
+  [ "$n" -lt 100 ] || fail "no free X display number"
+  Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
   xvfb=$!
-  local i
-  for ((i = 0; i < 100; i++)); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || fail "Xvfb did not start"
-  export DISPLAY=:$(head -n 1 "$work/display")
-  for ((i = 0; i < 50; i++)); do xdotool getdisplaygeometry >/dev/null 2>&1 && return 0; sleep 0.1; done
+  export DISPLAY=:$n
+  for ((i = 0; i < 100; i++)); do
+    kill -0 "$xvfb" 2>/dev/null || fail "Xvfb did not start on $DISPLAY"
+    xdotool getdisplaygeometry >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
   fail "the display $DISPLAY does not answer"
 }
 
