@@ -124,11 +124,15 @@ wait_window() {
     alive || fail "the installer ended while waiting for $what"
     wid=$(find_window "$pattern")
     [ -n "$wid" ] && [ "$(xdotool getwindowfocus 2>/dev/null)" = "$wid" ] && return 0
-    [ -n "$(find_window "$problem_title")" ] && fail "a problem was reported while waiting for $what"
+    [ -z "${expect_box:-}" ] && [ -n "$(find_window "$problem_title")" ] &&
+      fail "a problem was reported while waiting for $what"
     sleep 0.05
   done
   fail "$what did not appear within ${timeout}s"
 }
+
+# Waits for a warning or error box that is expected.
+wait_box() { expect_box=1 wait_window "$@"; }
 
 wait_gone() {
   local pattern=$1 what=$2 i
