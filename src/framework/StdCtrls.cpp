@@ -9,7 +9,8 @@
 
 #include "framework/SysUtils.h"
 
-// ---- TLabel --------------------------------------------------------------------------------------
+// ---- TLabel
+// --------------------------------------------------------------------------------------
 
 TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
     SetBounds(0, 0, 65, 17);
@@ -19,8 +20,10 @@ unsigned TLabel::textFlags() const {
     unsigned f = DT_EXPANDTABS;
     if (wordWrap_) f |= DT_WORDBREAK;
     if (!showAccelChar_) f |= DT_NOPREFIX;
-    if (alignment_ == TTextAlign::taCenter) f |= DT_CENTER;
-    else if (alignment_ == TTextAlign::taRightJustify) f |= DT_RIGHT;
+    if (alignment_ == TTextAlign::taCenter)
+        f |= DT_CENTER;
+    else if (alignment_ == TTextAlign::taRightJustify)
+        f |= DT_RIGHT;
     return f;
 }
 
@@ -78,6 +81,11 @@ void TLabel::FontChanged() {
     Invalidate();
 }
 
+void TLabel::Loaded() {
+    TGraphicControl::Loaded();
+    adjustBounds();
+}
+
 void TLabel::Paint() {
     TCanvas& c = Canvas();
     TRect r = ClientRect();
@@ -96,9 +104,12 @@ void TLabel::Paint() {
     c.DrawText(caption_, r, textFlags());
 }
 
-// ---- toolkit widgets -----------------------------------------------------------------------------
+// ---- toolkit widgets
+// -----------------------------------------------------------------------------
 
-void ApplyFont(QWidget* w, const TFont& font) { w->setFont(font.ToQFont()); }
+void ApplyFont(QWidget* w, const TFont& font) {
+    w->setFont(font.ToQFont());
+}
 
 void ApplyColors(QWidget* w, TColor background, TColor text) {
     QPalette pal = w->palette();
@@ -115,10 +126,10 @@ namespace {
 
 // Forwards a toolkit widget's clicks to its control.
 class ClickForwarder : public QObject {
-public:
+  public:
     ClickForwarder(TControl* control, QObject* parent) : QObject(parent), control_(control) {}
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::MouseButtonPress) {
             auto* m = static_cast<QMouseEvent*>(e);
@@ -133,7 +144,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     TControl* control_;
     bool pressed_ = false;
 };
@@ -146,13 +157,17 @@ TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
     SetWidget(edit_);
     SetColor(clWindow);
     ApplyColors(edit_, clWindow, clWindowText);
+    // The window's font from the start, not the toolkit's default.
+    ApplyFont(edit_, Font());
     QObject::connect(edit_, &QLineEdit::textChanged, [this] {
         if (OnChange) Dispatch([this] { OnChange(this); });
     });
     SetBounds(0, 0, 121, 21);
 }
 
-std::string TEdit::Text() const { return edit_->text().toStdString(); }
+std::string TEdit::Text() const {
+    return edit_->text().toStdString();
+}
 
 void TEdit::SetText(const std::string& text) {
     if (Text() == text) return;
@@ -171,6 +186,7 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner) {
     SetWidget(editor_);
     editor_->viewport()->installEventFilter(new ClickForwarder(this, editor_));
     SetColor(clWindow);
+    FontChanged();
     SetScrollBars(TScrollStyle::ssNone);
     SetBounds(0, 0, 185, 89);
 }
@@ -233,7 +249,9 @@ std::string TMemo::Line(int i) const {
     return editor_->document()->findBlockByNumber(i).text().toStdString();
 }
 
-void TMemo::Clear() { editor_->clear(); }
+void TMemo::Clear() {
+    editor_->clear();
+}
 
 void TMemo::SetReadOnly(bool r) {
     readOnly_ = r;

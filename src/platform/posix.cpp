@@ -905,6 +905,8 @@ unsigned SetCurrentDirectory(const std::string& path) {
 }
 
 uint32_t GetFileAttributes(const std::string& path) {
+    // An empty name names nothing, not the current directory.
+    if (path.empty()) return INVALID_FILE_ATTRIBUTES;
     std::string native = ToNative(path);
     if (native.empty()) return INVALID_FILE_ATTRIBUTES;
     if (isDriveSpec(path)) {

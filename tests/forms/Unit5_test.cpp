@@ -277,6 +277,42 @@ TEST_F(Installation, CancelBeforeExtractAndThenInstall) {
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"Install Completed!"}));
 }
 
+TEST_F(Installation, InstallWhileACancelledRunFinishesItsEntryWaitsForIt) {
+    openWindows();
+    DialogRecorder dialogs;
+    holdCleanup = true;
+    int entries = 0;
+    bool refused = false;
+    install({[&] {
+        auto extracting = Form5->RAR1->OnExtracting;
+        Form5->RAR1->OnExtracting = [&, extracting](TObject* s, RARHeaderData& h) {
+            if (++entries == 1)
+                QTimer::singleShot(0, [&] {
+                    Click(Form5->SpeedButton2);
+                    Click(Form2->SpeedButton1);  // the run is still unpacking the entry
+                    refused =
+                        Form5->Running() && Form2->Visible() && !Form2->SpeedButton1->Enabled();
+                });
+            extracting(s, h);
+        };
+        extract();
+        QTimer::singleShot(0, when([] { return !Form5->Modal(); },
+                                   [&, extracting] {
+                                       EXPECT_TRUE(Form2->SpeedButton1->Enabled());
+                                       Form5->RAR1->OnExtracting = extracting;
+                                       QTimer::singleShot(0, when([] { return Form5->Modal(); },
+                                                                  [&] {
+                                                                      extract();
+                                                                      holdCleanup = false;
+                                                                  }));
+                                       Click(Form2->SpeedButton1);
+                                   }));
+    }});
+    EXPECT_TRUE(refused);
+    expectPayloadInstalled();
+    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"Install Completed!"}));
+}
+
 TEST_F(Installation, CancelOnADiskPromptEndsTheInstallation) {
     openWindows();
     fs::remove(medium + "/game.part2.rar");
@@ -321,10 +357,12 @@ TEST_F(Installation, FailedRunsAreNotReportedAsComplete) {
         openWindows();
         shell.clear();
         DialogRecorder dialogs;
+        holdCleanup = true;  // the clean-up's Cancel would close the window under the check
         install({[&] {
             extract();
             EXPECT_TRUE(Form5->Visible());  // the user may retry or cancel
             EXPECT_TRUE(Form5->SpeedButton1->Enabled());
+            holdCleanup = false;
         }});
         ASSERT_EQ(dialogs.Count(), 1);
         EXPECT_EQ(dialogs.Last().Caption, "Warning");
@@ -356,11 +394,13 @@ TEST_F(Installation, MissingArchiveWarnsAndLeavesTheWindowUsable) {
     for (const auto& v : Volumes(medium + "/game.part1.rar")) fs::remove(v);
     openWindows();
     DialogRecorder dialogs;
+    holdCleanup = true;
     install({[&] {
         extract();
         EXPECT_TRUE(Form5->Visible());
         EXPECT_TRUE(Form5->SpeedButton1->Enabled());
         EXPECT_TRUE(Form5->SpeedButton2->Enabled());
+        holdCleanup = false;
     }});
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"Can`t load file game.part1.rar"}));
     EXPECT_TRUE(shell.empty());
