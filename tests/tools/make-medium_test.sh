@@ -46,6 +46,9 @@ hex "$(find medium/disk1 -type f -name installer | head -n 1)" >program.hex
 grep -qF "$(hex art/background.jpg)" program.hex || fail "the program lacks the publisher's background"
 ! grep -qF "$(hex "$repo/assets/background.jpg")" program.hex || fail "the program still holds the project's background"
 
+# The whole installation from that medium through its launcher, disk 2 put in at the prompt.
+"$repo/tools/check-medium" medium >check.log 2>&1 || { cat check.log; fail "the medium does not install"; }
+
 # Bad inputs: each row is the expected message, then the arguments that replace the good
 # ones (later options win).
 mkdir -p empty norar
