@@ -300,6 +300,16 @@ void TOwnerDrawListBox::AddItem(const std::string& text, const TBitmap* bitmap) 
     list_->addItem(QString::fromStdString(text));
 }
 
+void TOwnerDrawListBox::AddItems(const std::vector<std::string>& texts, const TBitmap* bitmap) {
+    QStringList all;
+    all.reserve(static_cast<qsizetype>(texts.size()));
+    for (const std::string& t : texts) {
+        items_.push_back({t, bitmap});
+        all.push_back(QString::fromStdString(t));
+    }
+    list_->addItems(all);
+}
+
 void TOwnerDrawListBox::SetItemHeight(int height) {
     if (height == itemHeight_) return;
     itemHeight_ = height;
@@ -564,15 +574,17 @@ void TDirectoryListBox::BuildList() {
     if (pattern.empty() || pattern.back() != '\\') pattern += "\\";
     pattern += "*.*";
     std::vector<platform::FindData> found;
-    TStringList subs;
-    subs.SetSorted(true);  // equal names, ignoring case, are dropped
+    std::vector<std::string> names;
     if (platform::FindFiles(pattern, platform::FILE_ATTRIBUTE_DIRECTORY, found) == 0) {
         for (const platform::FindData& f : found)
             if ((f.Attributes & platform::FILE_ATTRIBUTE_DIRECTORY) && f.Name != "." &&
                 f.Name != "..")
-                subs.Add(f.Name);
+                names.push_back(f.Name);
     }
-    for (const std::string& s : subs.Items()) AddItem(s, &closedFolder_);
+    TStringList subs;
+    subs.SetSorted(true);  // equal names, ignoring case, are dropped
+    subs.AddStrings(names);
+    AddItems(subs.Items(), &closedFolder_);
     EndUpdate();
     if (HandleAllocated()) SetItemIndex(currentIndex);
 }
