@@ -129,7 +129,8 @@ size_t NthBackslash(const std::string& path, int n) {
 template <class Owner>
 class OwnerDrawDelegate : public QStyledItemDelegate {
   public:
-    explicit OwnerDrawDelegate(Owner* owner) : owner_(owner) {}
+    // The view owns its delegate and frees it with itself.
+    OwnerDrawDelegate(Owner* owner, QObject* view) : QStyledItemDelegate(view), owner_(owner) {}
     void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
         p->drawImage(o.rect.topLeft(), owner_->PaintItem(i.row(), o.rect.size(), stateOf(o)));
     }
@@ -144,7 +145,7 @@ class OwnerDrawDelegate : public QStyledItemDelegate {
 class OwnerDrawComboWidget : public QComboBox {
   public:
     explicit OwnerDrawComboWidget(TOwnerDrawComboBox* owner) : owner_(owner) {
-        setItemDelegate(new OwnerDrawDelegate(owner));
+        setItemDelegate(new OwnerDrawDelegate(owner, this));
         // Picks from the list and from the keys of the closed box alike.
         connect(this, qOverload<int>(&QComboBox::activated),
                 [this](int index) { owner_->PickItem(index); });
@@ -177,7 +178,7 @@ class OwnerDrawComboWidget : public QComboBox {
 class OwnerDrawListWidget : public QListWidget {
   public:
     explicit OwnerDrawListWidget(TOwnerDrawListBox* owner) : owner_(owner) {
-        setItemDelegate(new OwnerDrawDelegate(owner));
+        setItemDelegate(new OwnerDrawDelegate(owner, this));
         setUniformItemSizes(true);
         setSelectionMode(QAbstractItemView::SingleSelection);
     }
