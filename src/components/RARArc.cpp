@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstring>
+#include <cwchar>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -32,6 +34,33 @@ constexpr unsigned kCommentBufferSize = 0xFFFF;
 constexpr unsigned FSREDIR_UNIXSYMLINK = 1;
 constexpr unsigned FSREDIR_WINSYMLINK = 2;
 constexpr unsigned FSREDIR_JUNCTION = 3;
+
+// The longest native path, in bytes, the library can build from the destination and an
+// entry name; a longer one it cuts short and writes under the cut-off name.
+constexpr size_t kMaxNativePath = 2047;
+
+size_t utf8Length(const wchar_t* text) {
+    size_t n = 0;
+    for (; *text; ++text) {
+        auto c = static_cast<uint32_t>(*text);
+        n += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+    }
+    return n;
+}
+
+// Whether the library can hold the destination joined with a name of this many bytes.
+bool pathFits(const std::string& nativeTarget, size_t nameBytes) {
+    size_t dir = nativeTarget.size();
+    if (dir > 0 && nativeTarget.back() != '/') ++dir;
+    return dir + nameBytes <= kMaxNativePath;
+}
+
+// The same for an entry; a name that fills the header's buffer may have been cut already
+// and counts as too long.
+template <size_t N>
+bool entryPathFits(const std::string& nativeTarget, const wchar_t (&name)[N]) {
+    return wcsnlen(name, N) < N - 1 && pathFits(nativeTarget, utf8Length(name));
+}
 
 void copyBounded(char* dest, size_t size, const std::string& text) {
     size_t n = std::min(text.size(), size - 1);
@@ -143,6 +172,67 @@ bool endsWithEndBlock(const std::string& nativeVolume) {
     return false;
 }
 
+// The names the library may open after this volume, in the new naming (the last group of
+// digits counts up) and in the old one (.rar, .r00, .r01, ... .r99, .s00).
+std::vector<std::string> nextVolumeNames(const std::string& volume) {
+    std::vector<std::string> names;
+    size_t base = volume.rfind('/') == std::string::npos ? 0 : volume.rfind('/') + 1;
+    size_t dot = volume.rfind('.');
+    if (dot == std::string::npos || dot < base) dot = volume.size();
+    size_t end = dot;
+    while (end > base && !std::isdigit(static_cast<unsigned char>(volume[end - 1]))) --end;
+    if (end > base) {
+        std::string next = volume;
+        size_t i = end;
+        bool carry = true;
+        while (carry && i > base && std::isdigit(static_cast<unsigned char>(next[i - 1]))) {
+            if (next[i - 1] == '9') {
+                next[--i] = '0';
+            } else {
+                ++next[i - 1];
+                carry = false;
+            }
+        }
+        if (carry) next.insert(i, "1");
+        names.push_back(next);
+    }
+    std::string ext = volume.substr(dot);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".rar" || ext == ".exe") {
+        names.push_back(volume.substr(0, dot) + ".r00");
+    } else if (ext.size() == 4 && std::isdigit(static_cast<unsigned char>(ext[2])) &&
+               std::isdigit(static_cast<unsigned char>(ext[3]))) {
+        std::string next = volume;
+        int n = (ext[2] - '0') * 10 + (ext[3] - '0') + 1;
+        if (n == 100) ++next[dot + 1];
+        next[dot + 2] = static_cast<char>('0' + n % 100 / 10);
+        next[dot + 3] = static_cast<char>('0' + n % 10);
+        names.push_back(next);
+    }
+    return names;
+}
+
+// Whether this volume and every one that follows it on the same disk are regular files.
+// The library opens what it finds under a volume's name, and a FIFO there would hold it
+// (and the whole program) waiting for a writer.
+bool volumesAreRegular(const std::string& volume) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    std::string current = volume;
+    for (int i = 0; i < 10000; ++i) {
+        if (fs::exists(current, ec) && !fs::is_regular_file(current, ec)) return false;
+        std::string next;
+        for (const std::string& name : nextVolumeNames(current))
+            if (fs::exists(name, ec)) {
+                if (!fs::is_regular_file(name, ec)) return false;
+                if (next.empty()) next = name;
+            }
+        if (next.empty()) return true;
+        current = next;
+    }
+    return true;
+}
+
 // Closes the archive on every way out of a run.
 struct ArchiveHandle {
     void* handle = nullptr;
@@ -213,6 +303,7 @@ void TRAR::Error(int code) {
 int TRAR::VolumeCallback(char* nativeName, int mode) {
     if (handlerError_) return 0;
     if (mode == RAR_VOL_NOTIFY) currentVolume_ = nativeName;
+    if (mode == RAR_VOL_NOTIFY && !volumesAreRegular(nativeName)) return 0;
     if (!OnVolumeChange) return mode == RAR_VOL_NOTIFY ? 1 : 0;
     // The handler sees and may change a platform path; it goes back to the library native.
     char buffer[RAR_VOLUME_NAME_SIZE];
@@ -222,6 +313,7 @@ int TRAR::VolumeCallback(char* nativeName, int mode) {
         if (mode == RAR_VOL_ASK && result != 0) {
             buffer[sizeof buffer - 1] = 0;
             copyBounded(nativeName, RAR_VOLUME_NAME_SIZE, nativeOf(buffer));
+            if (!volumesAreRegular(nativeName)) return 0;
         }
         return result;
     } catch (...) {
@@ -264,6 +356,18 @@ bool TRAR::Extract() {
     std::string nativeArchive = followFirstVolumeLink(nativeOf(archiveName_));
     currentVolume_ = nativeArchive;
 
+    // A target no entry name fits under is refused before anything is read.
+    std::string nativeTarget = targetDir_.empty() ? "" : nativeOf(targetDir_);
+    if (!pathFits(nativeTarget, 1)) {
+        Error(ERAR_ECREATE);
+        return false;
+    }
+
+    if (!volumesAreRegular(nativeArchive)) {
+        Error(ERAR_EOPEN);
+        return false;
+    }
+
     unrar::RAROpenArchiveDataEx open{};
     std::vector<char> arcName(nativeArchive.begin(), nativeArchive.end());
     arcName.push_back(0);
@@ -275,7 +379,6 @@ bool TRAR::Extract() {
     archive.handle = unrar::RAROpenArchiveEx(&open);
     comment->CommentSize = open.CmtSize;
 
-    std::string nativeTarget = targetDir_.empty() ? "" : nativeOf(targetDir_);
     std::vector<char> destination(nativeTarget.begin(), nativeTarget.end());
     destination.push_back(0);
     char* destPath = targetDir_.empty() ? nullptr : destination.data();
@@ -399,8 +502,12 @@ bool TRAR::Extract() {
                 if (!password.empty())
                     unrar::RARSetPassword(archive.handle, const_cast<char*>(password.c_str()));
             }
-            code = unrar::RARProcessFile(archive.handle, RAR_EXTRACT, destPath, nullptr);
+            // A path the library cannot hold would be written under a shortened name.
+            bool fits = entryPathFits(nativeTarget, ex.FileNameW);
+            code = unrar::RARProcessFile(archive.handle, fits ? RAR_EXTRACT : RAR_SKIP, destPath,
+                                         nullptr);
             if (handlerError_) return finish(false);
+            if (!fits && code == 0) code = ERAR_ECREATE;
             if (OnExtract) OnExtract(this, header, code == 0);
             if (code == 0) continue;
             result = false;

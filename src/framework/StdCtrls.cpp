@@ -191,15 +191,6 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner) {
     SetBounds(0, 0, 185, 89);
 }
 
-std::string TMemo::Text() const {
-    std::string out;
-    for (QTextBlock b = editor_->document()->begin(); b.isValid(); b = b.next()) {
-        if (b != editor_->document()->begin()) out += "\r\n";
-        out += b.text().toStdString();
-    }
-    return out;
-}
-
 namespace {
 
 // Characters of UTF-8 text as the memo counts them (UTF-16 units).
@@ -216,7 +207,53 @@ void checkCapacity(size_t length, size_t capacity) {
     if (length > capacity) throw EOutOfResources("Text exceeds memo capacity");
 }
 
+// The toolkit looks for a break opportunity across the whole rest of a run without one,
+// for every line it wraps off that run: quadratic in the run's length. A run longer than
+// any line of the box breaks anywhere in any case, so it gets a zero-width break
+// opportunity after each of its characters; the box's text is read without them.
+constexpr char16_t kBreak = 0x200B;
+constexpr qsizetype kLongRun = 256;
+
+QString withBreaks(const QString& line) {
+    QString out;
+    qsizetype runStart = 0;
+    auto flush = [&](qsizetype end) {
+        if (end - runStart <= kLongRun) {
+            out += QStringView(line).mid(runStart, end - runStart);
+            return;
+        }
+        out.reserve(out.size() + 2 * (end - runStart));
+        for (qsizetype i = runStart; i < end; ++i) {
+            out += line[i];
+            // Never between the halves of a surrogate pair.
+            if (!line[i].isHighSurrogate()) out += QChar(kBreak);
+        }
+    };
+    for (qsizetype i = 0; i < line.size(); ++i)
+        if (line[i].isSpace()) {
+            flush(i);
+            out += line[i];
+            runStart = i + 1;
+        }
+    flush(line.size());
+    return out;
+}
+
+std::string withoutBreaks(QString text) {
+    text.remove(QChar(kBreak));
+    return text.toStdString();
+}
+
 }  // namespace
+
+std::string TMemo::Text() const {
+    std::string out;
+    for (QTextBlock b = editor_->document()->begin(); b.isValid(); b = b.next()) {
+        if (b != editor_->document()->begin()) out += "\r\n";
+        out += withoutBreaks(b.text());
+    }
+    return out;
+}
 
 void TMemo::SetText(const std::string& text) {
     // A first check before splitting, so that a far too long text costs no copies: the
@@ -234,7 +271,7 @@ void TMemo::SetLines(const TStringList& lines) {
     QString all;
     for (int i = 0; i < lines.Count(); ++i) {
         if (i) all += '\n';
-        all += QString::fromStdString(lines[i]);
+        all += withBreaks(QString::fromStdString(lines[i]));
     }
     editor_->setPlainText(all);
     editor_->moveCursor(QTextCursor::Start);
@@ -246,7 +283,7 @@ int TMemo::LineCount() const {
 }
 
 std::string TMemo::Line(int i) const {
-    return editor_->document()->findBlockByNumber(i).text().toStdString();
+    return withoutBreaks(editor_->document()->findBlockByNumber(i).text());
 }
 
 void TMemo::Clear() {

@@ -4,6 +4,7 @@
 #include <blkid/blkid.h>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -902,6 +903,22 @@ unsigned SetCurrentDirectory(const std::string& path) {
     state().currentDrive = d ? d->Letter : 0;
     if (d) state().currentPerDrive[d->Letter] = now;
     return ERROR_SUCCESS;
+}
+
+std::FILE* OpenRegularFile(const std::string& nativePath) {
+    // Opening without blocking: a FIFO without a writer would otherwise wait for one.
+    int fd = open(nativePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    std::FILE* f = fdopen(fd, "rb");
+    if (!f) close(fd);
+    return f;
 }
 
 uint32_t GetFileAttributes(const std::string& path) {

@@ -332,6 +332,11 @@ TEST_F(Installation, CancelOnADiskPromptEndsTheInstallation) {
 }
 
 TEST_F(Installation, FailedRunsAreNotReportedAsComplete) {
+    std::string deep;
+    auto enterDeepTarget = [&](size_t length) {
+        deep = MakeDeepDir(target, length);
+        ASSERT_EQ(platform::SetCurrentDirectory(platform::FromNative(deep)), 0u);
+    };
     struct Case {
         const char* name;
         std::function<void()> arrange;
@@ -344,10 +349,16 @@ TEST_F(Installation, FailedRunsAreNotReportedAsComplete) {
          }, "the archive is damaged"},
         {"cannot create", [&] { WriteFile(target + "/DATA", "in the way"); },
          "a file could not be created in the target directory"},
+        // Paths the library would cut short: some entries, or all before the archive opens.
+        {"names too long", [&] { enterDeepTarget(2030); },
+         "a file could not be created in the target directory"},
+        {"target too long", [&] { enterDeepTarget(2046); },
+         "a file could not be created in the target directory"},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
         resetTarget();
+        deep.clear();
         for (const auto& v : Volumes(medium + "/game.part1.rar")) fs::remove(v);
         RarOptions o;
         o.volumeSize = "20k";
@@ -368,6 +379,12 @@ TEST_F(Installation, FailedRunsAreNotReportedAsComplete) {
         EXPECT_EQ(dialogs.Last().Caption, "Warning");
         EXPECT_NE(dialogs.Last().Text.find(c.reason), std::string::npos) << dialogs.Last().Text;
         EXPECT_TRUE(shell.empty());
+        // Whatever was written has its full name inside the target.
+        std::vector<std::string> payloadFiles = ListFiles(payload);
+        for (const auto& f : deep.empty() ? std::vector<std::string>{} : ListFiles(target))
+            EXPECT_TRUE(std::count(payloadFiles.begin(), payloadFiles.end(),
+                                   f.substr(std::min(f.size(), deep.size() - target.size()))) == 1)
+                << f;
     }
 }
 

@@ -33,19 +33,27 @@ std::vector<std::string> DialogRecorder::Texts() const {
     return out;
 }
 
-void RunSteps(std::vector<std::function<void()>> steps) {
-    auto queue = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
-    auto next = std::make_shared<std::function<void()>>();
-    *next = [queue, next] {
+namespace {
+
+// Runs the first step of the queue and schedules itself for the next one. Each timer holds
+// its own copy; nothing refers back to itself, so the queue goes with the last step.
+struct StepRunner {
+    std::shared_ptr<std::vector<std::function<void()>>> queue;
+    void operator()() const {
         if (queue->empty()) return;
         auto step = queue->front();
         queue->erase(queue->begin());
         // Queue the following step first: this one may enter a modal loop and only return
         // when it ends.
-        if (!queue->empty()) QTimer::singleShot(0, *next);
+        if (!queue->empty()) QTimer::singleShot(0, *this);
         step();
-    };
-    QTimer::singleShot(0, *next);
+    }
+};
+
+}  // namespace
+
+void RunSteps(std::vector<std::function<void()>> steps) {
+    QTimer::singleShot(0, StepRunner{std::make_shared<std::vector<std::function<void()>>>(std::move(steps))});
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
