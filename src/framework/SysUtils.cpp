@@ -134,3 +134,27 @@ std::string IncludeTrailingBackslash(const std::string& path) {
     if (!path.empty() && path.back() == '\\') return path;
     return path + "\\";
 }
+
+size_t NextBackslash(const std::string& s, size_t from) {
+    for (size_t i = from; i < s.size(); i += Utf8CharLength(s, i))
+        if (s[i] == '\\') return i;
+    return std::string::npos;
+}
+
+std::string ExtractFileDrive(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        // \\server\share
+        size_t server = NextBackslash(path, 2);
+        if (server == std::string::npos) return path;
+        size_t share = NextBackslash(path, server + 1);
+        return share == std::string::npos ? path : path.substr(0, share);
+    }
+    return "";
+}
+
+size_t NthBackslash(const std::string& path, int n) {
+    size_t i = NextBackslash(path, 0);
+    while (i != std::string::npos && --n > 0) i = NextBackslash(path, i + 1);
+    return i;
+}
