@@ -1,7 +1,6 @@
 #include "components/FileCtrl.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
@@ -9,13 +8,8 @@
 
 namespace {
 
-// Drive letters are ASCII whatever the user's locale.
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
+using platform::AsciiLower;
+using platform::AsciiUpper;
 
 int countBackslashes(const std::string& s) {
     int n = 0;
@@ -69,7 +63,7 @@ TDriveComboBox::TDriveComboBox(TComponent* owner) : TOwnerDrawComboBox(owner) {
     cdrom_.LoadFromResourceName("CDROM");
     ram_.LoadFromResourceName("RAM");
     std::string cwd = platform::GetCurrentDirectory();
-    driveLetter_ = (!cwd.empty() && cwd[0] != '\\') ? lower(cwd[0]) : 0;
+    driveLetter_ = (!cwd.empty() && cwd[0] != '\\') ? AsciiLower(cwd[0]) : 0;
     measure();
     SetBounds(0, 0, 145, 19);
 }
@@ -119,7 +113,7 @@ std::string TDriveComboBox::volumeText(char letter) const {
 
 std::string TDriveComboBox::networkText(char letter) const {
     std::string remote;
-    if (platform::GetNetworkConnection(std::string(1, upper(letter)) + ":", remote) != 0)
+    if (platform::GetNetworkConnection(std::string(1, AsciiUpper(letter)) + ":", remote) != 0)
         return volumeText(letter);
     return casedLike(letter, remote);
 }
@@ -131,7 +125,7 @@ void TDriveComboBox::BuildList() {
         if (!(drives & (1u << i))) continue;
         char letter = static_cast<char>('a' + i);
         unsigned type = platform::GetDriveType(std::string(1, letter) + ":\\");
-        if (textCase_ == TTextCase::tcUpperCase) letter = upper(letter);
+        if (textCase_ == TTextCase::tcUpperCase) letter = AsciiUpper(letter);
         const std::string l(1, letter);
         switch (type) {
             case platform::DRIVE_REMOVABLE:  // its medium is left alone
@@ -156,15 +150,15 @@ void TDriveComboBox::BuildList() {
 }
 
 void TDriveComboBox::SetDriveLetter(char d) {
-    if (ItemIndex() >= 0 && upper(d) == upper(driveLetter_)) return;
+    if (ItemIndex() >= 0 && AsciiUpper(d) == AsciiUpper(driveLetter_)) return;
     if (d == 0) {
         driveLetter_ = 0;
         SetItemIndex(-1);
     } else {
-        driveLetter_ = textCase_ == TTextCase::tcUpperCase ? upper(d) : lower(d);
+        driveLetter_ = textCase_ == TTextCase::tcUpperCase ? AsciiUpper(d) : AsciiLower(d);
         for (int i = 0; i < ItemCount(); ++i) {
             const std::string& t = ItemText(i);
-            if (t.size() >= 2 && upper(t[0]) == upper(driveLetter_) && t[1] == ':') {
+            if (t.size() >= 2 && AsciiUpper(t[0]) == AsciiUpper(driveLetter_) && t[1] == ':') {
                 SetItemIndex(i);
                 break;
             }
@@ -180,8 +174,8 @@ void TDriveComboBox::SetTextCase(TTextCase textCase) {
     if (!HandleAllocated()) {
         // The list is built with the window; the letter follows the case already.
         if (driveLetter_)
-            driveLetter_ =
-                textCase_ == TTextCase::tcUpperCase ? upper(driveLetter_) : lower(driveLetter_);
+            driveLetter_ = textCase_ == TTextCase::tcUpperCase ? AsciiUpper(driveLetter_)
+                                                               : AsciiLower(driveLetter_);
         return;
     }
     BuildList();
@@ -371,7 +365,7 @@ void TDirectoryListBox::Change() {
 }
 
 void TDirectoryListBox::DriveChange(char letter) {
-    if (upper(letter) == upper(currentDir_.empty() ? 0 : currentDir_[0])) return;
+    if (AsciiUpper(letter) == AsciiUpper(currentDir_.empty() ? 0 : currentDir_[0])) return;
     if (letter != 0) {
         throwIfFailed(platform::SetCurrentDirectory(std::string(1, letter) + ":"));
         currentDir_ = platform::GetCurrentDirectory();
@@ -403,7 +397,7 @@ void TDirectoryListBox::SetCurrentDir(const std::string& path) {
     throwIfFailed(code);
 
     char newDrive = driveOf(resolved);
-    if (upper(newDrive) != upper(driveOf(currentDir_))) {
+    if (AsciiUpper(newDrive) != AsciiUpper(driveOf(currentDir_))) {
         // The selector moves to the drive and this list follows it without a rebuild.
         settingDir_ = true;
         try {

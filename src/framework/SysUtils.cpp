@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/Platform.h"
+
 std::string Format(const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);
@@ -62,7 +64,7 @@ int StrToInt(const std::string& text) {
         int digit;
         if (c >= '0' && c <= '9') digit = c - '0';
         else if (base == 16 && std::isxdigit(static_cast<unsigned char>(c)))
-            digit = std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+            digit = platform::AsciiLower(c) - 'a' + 10;
         else
             return fail();
         value = value * base + digit;

@@ -125,6 +125,24 @@ std::optional<Drive> DriveOf(char letter);
 // Changes a drive's medium state (tests and removable media); the state is then given.
 void SetDriveReady(char letter, bool ready);
 
+// ---- Text ----------------------------------------------------------------------------------
+// ASCII case, the same in every locale: drive letters, file extensions and accelerator
+// letters are ASCII whatever the user's language. Every other value comes back unchanged.
+constexpr int AsciiUpper(int c) {
+    return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+}
+constexpr int AsciiLower(int c) {
+    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+}
+constexpr char AsciiUpper(char c) {
+    return static_cast<char>(AsciiUpper(static_cast<int>(c)));
+}
+constexpr char AsciiLower(char c) {
+    return static_cast<char>(AsciiLower(static_cast<int>(c)));
+}
+// The path with every '/' and every '\\' turned into separator.
+std::string WithSeparators(std::string path, char separator);
+
 // ---- Paths ---------------------------------------------------------------------------------
 // Platform path -> native path. Relative and drive-relative paths are resolved against
 // the current directory of their drive. Returns "" when the path names no mapped drive.

@@ -62,7 +62,7 @@ void followDevice(Drive& d) {
 
 Drive* FindDrive(char letter) {
     EnsureLoaded();
-    letter = AsciiLowerLetter(letter);
+    letter = AsciiLower(letter);
     for (Drive& d : MapState().drives)
         if (d.Letter == letter) {
             followDevice(d);
@@ -187,7 +187,7 @@ void SetDrives(std::vector<Drive> drives) {
     DriveMapState& s = MapState();
     s.loaded = true;
     for (Drive& d : drives) {
-        d.Letter = AsciiLowerLetter(d.Letter);
+        d.Letter = AsciiLower(d.Letter);
         TrimRoot(d);
     }
     s.drives = std::move(drives);
@@ -215,7 +215,7 @@ std::optional<std::vector<Drive>> ParseDriveMap(const std::string& text) {
         auto eq = field.find('=');
         if (eq != 1 || !IsLetter(field[0])) return std::nullopt;
         Drive d;
-        d.Letter = AsciiLowerLetter(field[0]);
+        d.Letter = AsciiLower(field[0]);
         d.NativeRoot = field.substr(2);
         d.Given = 0;
         if (d.NativeRoot.empty() || d.NativeRoot[0] != '/') return std::nullopt;

@@ -208,7 +208,7 @@ std::string RemoteNameOfMount(const MountEntry& mount) {
     } else {
         out = src;
     }
-    std::replace(out.begin(), out.end(), '/', '\\');
+    out = WithSeparators(out, '\\');
     while (out.size() > 2 && out.back() == '\\') out.pop_back();
     return out;
 }

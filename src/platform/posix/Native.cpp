@@ -10,13 +10,6 @@
 
 namespace platform::posix {
 
-// Drive letters are ASCII whatever the user's locale.
-char AsciiLowerLetter(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-char AsciiUpperLetter(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }

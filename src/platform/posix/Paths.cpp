@@ -1,7 +1,6 @@
 // Platform paths and native paths.
 #include "platform/Platform.h"
 
-#include <algorithm>
 #include <sstream>
 
 #include "platform/posix/PosixDrives.h"
@@ -32,14 +31,15 @@ std::string normalise(const std::string& path, const std::string& root) {
     return out.empty() ? "/" : out;
 }
 
-std::string slashes(std::string s) {
-    std::replace(s.begin(), s.end(), '\\', '/');
-    return s;
-}
-
 }  // namespace
 
 // ---- Paths -----------------------------------------------------------------------------------
+
+std::string WithSeparators(std::string path, char separator) {
+    for (char& c : path)
+        if (c == '/' || c == '\\') c = separator;
+    return path;
+}
 
 std::string ToNative(const std::string& platformPath) {
     EnsureLoaded();
@@ -49,7 +49,7 @@ std::string ToNative(const std::string& platformPath) {
     if (p.rfind("\\\\", 0) == 0) {
         // Only the machine's own "server" is reachable.
         if (p.rfind("\\\\unix", 0) != 0 || (p.size() > 6 && p[6] != '\\')) return "";
-        std::string rest = slashes(p.substr(6));
+        std::string rest = WithSeparators(p.substr(6), '/');
         return normalise(rest.empty() ? "/" : rest, "");
     }
     const Drive* drive = nullptr;
@@ -59,7 +59,7 @@ std::string ToNative(const std::string& platformPath) {
         if (!drive) return "";
         std::string rest = p.substr(2);
         if (!rest.empty() && (rest[0] == '\\' || rest[0] == '/')) {
-            return normalise(drive->NativeRoot + slashes(rest), drive->NativeRoot);
+            return normalise(drive->NativeRoot + WithSeparators(rest, '/'), drive->NativeRoot);
         }
         base = s.currentPerDrive[drive->Letter];
         p = rest;
@@ -68,13 +68,13 @@ std::string ToNative(const std::string& platformPath) {
         std::string cwd = NativeCwd();
         drive = CurrentDriveOf(cwd);
         std::string root = drive ? drive->NativeRoot : "";
-        return normalise(root + slashes(p), root);
+        return normalise(root + WithSeparators(p, '/'), root);
     } else {
         base = NativeCwd();
         drive = CurrentDriveOf(base);
     }
     std::string root = drive ? drive->NativeRoot : "";
-    std::string joined = p.empty() ? base : base + "/" + slashes(p);
+    std::string joined = p.empty() ? base : base + "/" + WithSeparators(p, '/');
     return normalise(joined, root);
 }
 
@@ -82,15 +82,12 @@ namespace posix {
 
 std::string FromNativeOn(const std::string& native, const Drive* d) {
     if (!d) {
-        std::string out = "\\\\unix" + native;
-        std::replace(out.begin() + 2, out.end(), '/', '\\');
-        return out;
+        return "\\\\unix" + WithSeparators(native, '\\');
     }
-    std::string rest = native.substr(d->NativeRoot.size());
-    std::replace(rest.begin(), rest.end(), '/', '\\');
+    std::string rest = WithSeparators(native.substr(d->NativeRoot.size()), '\\');
     if (rest.empty()) rest = "\\";
     std::string out;
-    out += AsciiUpperLetter(d->Letter);
+    out += AsciiUpper(d->Letter);
     out += ':';
     return out + rest;
 }

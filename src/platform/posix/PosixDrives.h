@@ -92,8 +92,6 @@ std::string FromNativeOn(const std::string& native, const Drive* d);
 
 // ---- Native helpers ------------------------------------------------------------------------
 
-char AsciiLowerLetter(char c);
-char AsciiUpperLetter(char c);
 bool IsLetter(char c);
 bool StartsWith(const std::string& s, const std::string& prefix);
 // Whether path is dir or lies below it.
