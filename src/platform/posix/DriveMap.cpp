@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "platform/SeamHooks_p.h"
 #include "platform/posix/PosixDrives.h"
 
 namespace platform {
@@ -15,17 +16,13 @@ using namespace posix;
 
 namespace posix {
 
-DriveMapState& MapState() {
-    static DriveMapState s;
-    return s;
-}
 void TrimRoot(Drive& d) {
     while (d.NativeRoot.size() > 1 && d.NativeRoot.back() == '/') d.NativeRoot.pop_back();
     if (d.NativeRoot == "/") d.NativeRoot.clear();
 }
 
 void EnsureLoaded() {
-    DriveMapState& s = MapState();
+    hooks::DriveMapState& s = hooks::DriveMap();
     if (s.loaded) return;
     s.loaded = true;
     const char* env = std::getenv("INSTALLER_DRIVES");
@@ -35,8 +32,7 @@ void EnsureLoaded() {
         if (!parsed)
             std::fprintf(stderr, "INSTALLER_DRIVES is malformed; the default drives apply\n");
     }
-    s.drives = parsed ? *parsed : DefaultDrives();
-    for (const Drive& d : s.drives) s.currentPerDrive[d.Letter] = NativeRootDir(d);
+    hooks::InstallDrives(parsed ? *parsed : DefaultDrives());
 }
 
 namespace {
@@ -54,7 +50,7 @@ void followDevice(Drive& d) {
     std::string root = found->MountPoint == "/" ? "" : found->MountPoint;
     if (root != d.NativeRoot) {
         d.NativeRoot = root;
-        MapState().currentPerDrive[d.Letter] = NativeRootDir(d);
+        hooks::DriveMap().currentPerDrive[d.Letter] = NativeRootDir(d);
     }
 }
 
@@ -63,7 +59,7 @@ void followDevice(Drive& d) {
 Drive* FindDrive(char letter) {
     EnsureLoaded();
     letter = AsciiLower(letter);
-    for (Drive& d : MapState().drives)
+    for (Drive& d : hooks::DriveMap().drives)
         if (d.Letter == letter) {
             followDevice(d);
             return &d;
@@ -84,7 +80,7 @@ const Drive* DriveOfNative(const std::string& native) {
     EnsureLoaded();
     const Drive* best = nullptr;
     size_t bestLen = 0;
-    for (const Drive& d : MapState().drives) {
+    for (const Drive& d : hooks::DriveMap().drives) {
         if (!d.Device.empty() && !d.Ready) continue;
         if (Holds(d, native) && (best == nullptr || d.NativeRoot.size() > bestLen)) {
             best = &d;
@@ -98,8 +94,8 @@ const Drive* DriveOfNative(const std::string& native) {
 // still holds it, else the drive whose root holds it.
 const Drive* CurrentDriveOf(const std::string& nativeCwdPath) {
     EnsureLoaded();
-    for (const Drive& d : MapState().drives)
-        if (d.Letter == MapState().currentDrive && (d.Device.empty() || d.Ready) &&
+    for (const Drive& d : hooks::DriveMap().drives)
+        if (d.Letter == hooks::DriveMap().currentDrive && (d.Device.empty() || d.Ready) &&
             Holds(d, nativeCwdPath))
             return &d;
     return DriveOfNative(nativeCwdPath);
@@ -180,11 +176,18 @@ std::vector<Drive> DrivesFromMounts(const std::vector<MountEntry>& mounts, const
 
 const std::vector<Drive>& Drives() {
     EnsureLoaded();
-    return MapState().drives;
+    return hooks::DriveMap().drives;
 }
 
-void SetDrives(std::vector<Drive> drives) {
-    DriveMapState& s = MapState();
+namespace hooks {
+
+DriveMapState& DriveMap() {
+    static DriveMapState s;
+    return s;
+}
+
+void InstallDrives(std::vector<Drive> drives) {
+    DriveMapState& s = DriveMap();
     s.loaded = true;
     for (Drive& d : drives) {
         d.Letter = AsciiLower(d.Letter);
@@ -196,12 +199,7 @@ void SetDrives(std::vector<Drive> drives) {
     for (const Drive& d : s.drives) s.currentPerDrive[d.Letter] = NativeRootDir(d);
 }
 
-void SetDriveReady(char letter, bool ready) {
-    if (Drive* d = FindDrive(letter)) {
-        d->Ready = ready;
-        d->Given |= dfReady;
-    }
-}
+}  // namespace hooks
 
 std::optional<std::vector<Drive>> ParseDriveMap(const std::string& text) {
     std::vector<Drive> out;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <cerrno>
 
+#include "platform/SeamHooks_p.h"
 #include "platform/posix/PosixDrives.h"
 
 namespace platform {
@@ -85,19 +86,13 @@ unsigned ErrorFromErrno(int err) {
 // ---- Space
 // ---------------------------------------------------------------------------------------
 
-namespace {
-DiskSpaceQuery& spaceQuery() {
-    static DiskSpaceQuery query;
+std::function<unsigned(const std::string&, DiskSpace&)>& hooks::DiskSpaceHook() {
+    static std::function<unsigned(const std::string&, DiskSpace&)> query;
     return query;
-}
-}  // namespace
-
-void SetDiskSpaceQuery(DiskSpaceQuery query) {
-    spaceQuery() = std::move(query);
 }
 
 unsigned GetDiskFreeSpace(const std::string& root, DiskSpace& space) {
-    if (spaceQuery()) return spaceQuery()(root, space);
+    if (hooks::DiskSpaceHook()) return hooks::DiskSpaceHook()(root, space);
     std::string native = ToNative(root);
     if (native.empty()) return ERROR_PATH_NOT_FOUND;
     if (IsDriveSpec(root)) {
@@ -142,8 +137,8 @@ unsigned SetCurrentDirectory(const std::string& path) {
     if (chdir(native.c_str()) != 0) return ErrorFromErrno(errno);
     std::string now = NativeCwd();
     const Drive* d = through && Holds(*through, now) ? through : DriveOfNative(now);
-    MapState().currentDrive = d ? d->Letter : 0;
-    if (d) MapState().currentPerDrive[d->Letter] = now;
+    hooks::DriveMap().currentDrive = d ? d->Letter : 0;
+    if (d) hooks::DriveMap().currentPerDrive[d->Letter] = now;
     return ERROR_SUCCESS;
 }
 

@@ -3,6 +3,7 @@
 
 #include <sstream>
 
+#include "platform/SeamHooks_p.h"
 #include "platform/posix/PosixDrives.h"
 
 namespace platform {
@@ -43,7 +44,7 @@ std::string WithSeparators(std::string path, char separator) {
 
 std::string ToNative(const std::string& platformPath) {
     EnsureLoaded();
-    DriveMapState& s = MapState();
+    hooks::DriveMapState& s = hooks::DriveMap();
     std::string p = platformPath;
     // Network-style path of a native directory outside every drive.
     if (p.rfind("\\\\", 0) == 0) {

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -58,17 +57,8 @@ std::vector<Drive> DrivesFromMounts(const std::vector<MountEntry>& mounts, const
                                     const std::function<DeviceKind(const std::string&)>& kindOf,
                                     const std::vector<std::string>& opticalDevices);
 
-// ---- The process's drive map ---------------------------------------------------------------
+// ---- The process's drive map (kept in hooks::DriveMap) ------------------------------------
 
-struct DriveMapState {
-    bool loaded = false;
-    std::vector<Drive> drives;
-    std::map<char, std::string> currentPerDrive;  // letter -> native directory
-    // The drive the process's current directory was entered through: a folder that is
-    // also another drive's root (a separate /home) stays a folder of this drive.
-    char currentDrive = 0;
-};
-DriveMapState& MapState();
 // Builds the map on first use, from INSTALLER_DRIVES or the default.
 void EnsureLoaded();
 // Strips trailing slashes of a drive's root; the file system's root becomes "".

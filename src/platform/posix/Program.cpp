@@ -4,6 +4,7 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include "platform/SeamHooks_p.h"
 #include "platform/posix/PosixDrives.h"
 
 namespace platform {
@@ -12,19 +13,13 @@ using namespace posix;
 
 // ---- Program ---------------------------------------------------------------------------------
 
-namespace {
-std::string& programOverride() {
-    static std::string p;
-    return p;
-}
-}  // namespace
-
-void SetProgramFileName(const std::string& nativePath) {
-    programOverride() = nativePath;
+std::string& hooks::ProgramFileHook() {
+    static std::string nativePath;
+    return nativePath;
 }
 
 std::string ProgramFileName() {
-    if (!programOverride().empty()) return FromNative(programOverride());
+    if (!hooks::ProgramFileHook().empty()) return FromNative(hooks::ProgramFileHook());
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0) return "";

@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <cerrno>
 
+#include "platform/SeamHooks_p.h"
 #include "platform/posix/PosixDrives.h"
 
 namespace platform {
@@ -14,19 +15,13 @@ using namespace posix;
 
 // ---- Shell -----------------------------------------------------------------------------------
 
-namespace {
-ShellOpenHandler& shellHandler() {
-    static ShellOpenHandler handler;
+std::function<unsigned(const std::string&)>& hooks::ShellOpenHook() {
+    static std::function<unsigned(const std::string&)> handler;
     return handler;
-}
-}  // namespace
-
-void SetShellOpenHandler(ShellOpenHandler handler) {
-    shellHandler() = std::move(handler);
 }
 
 unsigned ShellOpen(const std::string& path) {
-    if (shellHandler()) return shellHandler()(path);
+    if (hooks::ShellOpenHook()) return hooks::ShellOpenHook()(path);
     std::string native = ToNative(path);
     if (native.empty()) return ERROR_PATH_NOT_FOUND;
     struct stat st {};
