@@ -66,13 +66,11 @@ std::string settings(const bench::ArchiveInfo& archive) {
 
 class Installation {
   public:
-    explicit Installation(std::string root) : root_(std::move(root)) {
-        platform::SetShellOpenHandler([this](const std::string& path) {
-            shell_.push_back(path);
-            return 42u;
-        });
-    }
-    ~Installation() { platform::SetShellOpenHandler(nullptr); }
+    explicit Installation(std::string root)
+        : root_(std::move(root)), shellOpen_([this](const std::string& path) {
+              shell_.push_back(path);
+              return 42u;
+          }) {}
 
     // One installation of the archive into C:\target, as a user makes it with fresh windows.
     // Returns the seconds from the click on the install hot-spot until the installation has
@@ -88,7 +86,7 @@ class Installation {
         auto windows = std::make_unique<InstallerWindows>(
             std::map<std::string, std::string>{{"install.ini", ini}});
         // The settings and the archive are the medium's: the program sits beside them.
-        platform::SetProgramFileName(medium + "/installer");
+        seams::ProgramFileScope program(medium + "/installer");
         InstallOptions = TInstallOptions{};
         LoadInstallOptions(InstallOptions);
 
@@ -160,6 +158,7 @@ class Installation {
 
     std::string root_;
     std::vector<std::string> shell_;
+    seams::ShellOpenScope shellOpen_;
 };
 
 void printRuns(const char* name, const std::vector<double>& s) {

@@ -9,6 +9,7 @@
 
 #include "components/RARArc.h"
 #include "platform/Platform.h"
+#include "platform/Seams.h"
 
 namespace fs = std::filesystem;
 
@@ -20,7 +21,7 @@ const std::string& folder() {
         std::string d = mkdtemp(pattern);
         platform::Drive c;
         c.NativeRoot = d;
-        platform::SetDrives({c});
+        static seams::DriveMapScope drives({c});
         return d;
     }();
     return dir;

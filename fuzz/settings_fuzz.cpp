@@ -7,6 +7,7 @@
 
 #include "framework/IniFile.h"
 #include "platform/Platform.h"
+#include "platform/Seams.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ const std::string& folder() {
         std::string d = mkdtemp(pattern);
         platform::Drive c;
         c.NativeRoot = d;
-        platform::SetDrives({c});
+        static seams::DriveMapScope drives({c});
         return d;
     }();
     return dir;

@@ -1,12 +1,6 @@
 #include "components/FileCtrl.h"
 
-#include <QComboBox>
-#include <QKeyEvent>
-#include <QListWidget>
-#include <QPainter>
-#include <QStyledItemDelegate>
 #include <algorithm>
-#include <cctype>
 
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
@@ -14,24 +8,12 @@
 
 namespace {
 
-// Drive letters are ASCII whatever the user's locale.
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Index of the next backslash at or after from, never inside a multi-byte character.
-size_t nextBackslash(const std::string& s, size_t from) {
-    for (size_t i = from; i < s.size(); i += Utf8CharLength(s, i))
-        if (s[i] == '\\') return i;
-    return std::string::npos;
-}
+using platform::AsciiLower;
+using platform::AsciiUpper;
 
 int countBackslashes(const std::string& s) {
     int n = 0;
-    for (size_t i = nextBackslash(s, 0); i != std::string::npos; i = nextBackslash(s, i + 1)) ++n;
+    for (size_t i = NextBackslash(s, 0); i != std::string::npos; i = NextBackslash(s, i + 1)) ++n;
     return n;
 }
 
@@ -48,32 +30,6 @@ int textHeight(const TFont& font) {
     TCanvas measure;
     measure.SetFont(font);
     return measure.TextMetrics().Height;
-}
-
-// Sets the canvas up for one item the way the toolkit hands it to an owner-drawn control
-// (brush and text colour by state, the control's font) and lets draw paint it.
-template <class Draw>
-QImage paintItem(TCanvas& canvas, const TFont& font, TColor background, QSize size,
-                 TOwnerDrawState state, Draw draw) {
-    QImage image(std::max(1, size.width()), std::max(1, size.height()), QImage::Format_RGB32);
-    image.fill(ToQColor(background));
-    canvas.SetTarget(&image);
-    canvas.SetFont(font);
-    bool selected = state & odSelected;
-    canvas.Brush() = {selected ? clHighlight : background, TBrushStyle::bsSolid};
-    canvas.Font().SetColor(selected ? clHighlightText : font.Color());
-    canvas.Pen() = TPen{};
-    canvas.ClearClipRect();
-    draw(TRect{0, 0, size.width(), size.height()});
-    canvas.SetTarget(nullptr);
-    return image;
-}
-
-TOwnerDrawState stateOf(const QStyleOptionViewItem& option) {
-    TOwnerDrawState s = 0;
-    if (option.state & QStyle::State_Selected) s |= odSelected;
-    if (option.state & QStyle::State_HasFocus) s |= odFocused;
-    return s;
 }
 
 // The volume-label query must not prompt for a medium; the previous mode comes back
@@ -98,242 +54,6 @@ void throwIfFailed(unsigned code) {
 
 }  // namespace
 
-std::string ExtractFileDrive(const std::string& path) {
-    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
-    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
-        // \\server\share
-        size_t server = nextBackslash(path, 2);
-        if (server == std::string::npos) return path;
-        size_t share = nextBackslash(path, server + 1);
-        return share == std::string::npos ? path : path.substr(0, share);
-    }
-    return "";
-}
-
-size_t NthBackslash(const std::string& path, int n) {
-    size_t i = nextBackslash(path, 0);
-    while (i != std::string::npos && --n > 0) i = nextBackslash(path, i + 1);
-    return i;
-}
-
-// ---- toolkit widgets -------------------------------------------------------------------------
-
-// Items of fixed height, each painted by the owning control.
-template <class Owner>
-class OwnerDrawDelegate : public QStyledItemDelegate {
-  public:
-    // The view owns its delegate and frees it with itself.
-    OwnerDrawDelegate(Owner* owner, QObject* view) : QStyledItemDelegate(view), owner_(owner) {}
-    void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
-        p->drawImage(o.rect.topLeft(), owner_->PaintItem(i.row(), o.rect.size(), stateOf(o)));
-    }
-    QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex&) const override {
-        return QSize(o.rect.width(), owner_->ItemHeight());
-    }
-
-  private:
-    Owner* owner_;
-};
-
-class OwnerDrawComboWidget : public QComboBox {
-  public:
-    explicit OwnerDrawComboWidget(TOwnerDrawComboBox* owner) : owner_(owner) {
-        setItemDelegate(new OwnerDrawDelegate(owner, this));
-        // Picks from the list and from the keys of the closed box alike.
-        connect(this, qOverload<int>(&QComboBox::activated),
-                [this](int index) { owner_->PickItem(index); });
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        QRect r = rect();
-        p.fillRect(r, ToQColor(owner_->Color()));
-        p.setPen(ToQColor(clBtnShadow));
-        p.drawRect(r.adjusted(0, 0, -1, -1));
-        const int arrow = 16;
-        QRect item = r.adjusted(3, 3, -arrow - 3, -3);
-        if (owner_->ItemIndex() >= 0 && item.isValid()) {
-            TOwnerDrawState state = odComboBoxEdit | (hasFocus() ? odSelected | odFocused : 0);
-            p.drawImage(item.topLeft(), owner_->PaintItem(owner_->ItemIndex(), item.size(), state));
-        }
-        QRect button(r.right() - arrow, r.top() + 1, arrow, r.height() - 2);
-        p.fillRect(button, ToQColor(clBtnFace));
-        p.setPen(ToQColor(clBtnText));
-        int cx = button.center().x(), cy = button.center().y();
-        for (int i = 0; i < 4; ++i) p.drawLine(cx - 3 + i, cy - 1 + i, cx + 3 - i, cy - 1 + i);
-    }
-
-  private:
-    TOwnerDrawComboBox* owner_;
-};
-
-class OwnerDrawListWidget : public QListWidget {
-  public:
-    explicit OwnerDrawListWidget(TOwnerDrawListBox* owner) : owner_(owner) {
-        setItemDelegate(new OwnerDrawDelegate(owner, this));
-        setUniformItemSizes(true);
-        setSelectionMode(QAbstractItemView::SingleSelection);
-    }
-
-  protected:
-    void mouseDoubleClickEvent(QMouseEvent* e) override {
-        QListWidget::mouseDoubleClickEvent(e);
-        owner_->UserDblClick();
-    }
-    void keyPressEvent(QKeyEvent* e) override {
-        QListWidget::keyPressEvent(e);
-        char key = 0;
-        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
-            key = 13;
-        else if (e->text().size() == 1 && e->text()[0].unicode() < 128)
-            key = static_cast<char>(e->text()[0].unicode());
-        if (key) owner_->UserKeyPress(key);
-    }
-
-  private:
-    TOwnerDrawListBox* owner_;
-};
-
-// ---- TOwnerDrawComboBox ----------------------------------------------------------------------
-
-TOwnerDrawComboBox::TOwnerDrawComboBox(TComponent* owner) : TWinControl(owner) {
-    combo_ = new OwnerDrawComboWidget(this);
-    SetWidget(combo_);
-    SetColor(clWindow);
-}
-
-void TOwnerDrawComboBox::SetItemIndex(int index) {
-    if (index < -1 || index >= ItemCount()) index = -1;
-    itemIndex_ = index;
-    QSignalBlocker block(combo_);
-    combo_->setCurrentIndex(index);
-    combo_->update();
-}
-
-void TOwnerDrawComboBox::ClearItems() {
-    items_.clear();
-    itemIndex_ = -1;
-    QSignalBlocker block(combo_);
-    combo_->clear();
-}
-
-void TOwnerDrawComboBox::AddItem(const std::string& text, const TBitmap* bitmap) {
-    items_.push_back({text, bitmap});
-    QSignalBlocker block(combo_);
-    combo_->addItem(QString::fromStdString(text));
-    combo_->setCurrentIndex(itemIndex_);
-}
-
-void TOwnerDrawComboBox::SetItemHeight(int height) {
-    if (height == itemHeight_) return;
-    itemHeight_ = height;
-    combo_->update();
-}
-
-QImage TOwnerDrawComboBox::PaintItem(int index, QSize size, TOwnerDrawState state) {
-    return paintItem(canvas_, Font(), Color(), size, state,
-                     [&](const TRect& r) { DrawItem(index, r, state); });
-}
-
-void TOwnerDrawComboBox::DrawItem(int index, const TRect& rect, TOwnerDrawState) {
-    canvas_.FillRect(rect);
-    if (index < 0 || index >= ItemCount()) return;
-    TRect r{rect.Left + 2, rect.Top, rect.Right, rect.Bottom};
-    canvas_.DrawText(ItemText(index), r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-}
-
-void TOwnerDrawComboBox::Change() {
-    if (OnChange) OnChange(this);
-}
-
-void TOwnerDrawComboBox::Select(int index) {
-    if (index < 0 || index >= ItemCount()) return;
-    SetItemIndex(index);
-    Click();
-    Change();
-}
-
-void TOwnerDrawComboBox::PickItem(int index) {
-    Dispatch([&] { Select(index); });
-}
-
-// ---- TOwnerDrawListBox -----------------------------------------------------------------------
-
-TOwnerDrawListBox::TOwnerDrawListBox(TComponent* owner) : TWinControl(owner) {
-    list_ = new OwnerDrawListWidget(this);
-    SetWidget(list_);
-    SetColor(clWindow);
-}
-
-int TOwnerDrawListBox::ItemIndex() const {
-    return list_->currentRow();
-}
-
-void TOwnerDrawListBox::SetItemIndex(int index) {
-    if (index < -1 || index >= ItemCount()) index = -1;
-    list_->setCurrentRow(index);
-}
-
-void TOwnerDrawListBox::BeginUpdate() {
-    list_->setUpdatesEnabled(false);
-}
-
-void TOwnerDrawListBox::EndUpdate() {
-    list_->setUpdatesEnabled(true);
-    list_->viewport()->update();
-}
-
-void TOwnerDrawListBox::ClearItems() {
-    items_.clear();
-    list_->clear();
-}
-
-void TOwnerDrawListBox::AddItem(const std::string& text, const TBitmap* bitmap) {
-    items_.push_back({text, bitmap});
-    list_->addItem(QString::fromStdString(text));
-}
-
-void TOwnerDrawListBox::AddItems(const std::vector<std::string>& texts, const TBitmap* bitmap) {
-    QStringList all;
-    all.reserve(static_cast<qsizetype>(texts.size()));
-    for (const std::string& t : texts) {
-        items_.push_back({t, bitmap});
-        all.push_back(QString::fromStdString(t));
-    }
-    list_->addItems(all);
-}
-
-void TOwnerDrawListBox::SetItemHeight(int height) {
-    if (height == itemHeight_) return;
-    itemHeight_ = height;
-    list_->doItemsLayout();
-    list_->viewport()->update();
-}
-
-QImage TOwnerDrawListBox::PaintItem(int index, QSize size, TOwnerDrawState state) {
-    return paintItem(canvas_, Font(), Color(), size, state,
-                     [&](const TRect& r) { DrawItem(index, r, state); });
-}
-
-void TOwnerDrawListBox::DrawItem(int index, const TRect& rect, TOwnerDrawState) {
-    canvas_.FillRect(rect);
-    if (index >= 0 && index < ItemCount())
-        canvas_.TextOut(rect.Left + 2, rect.Top, ItemText(index));
-}
-
-void TOwnerDrawListBox::KeyPress(char& key) {
-    if (OnKeyPress) OnKeyPress(this, key);
-}
-
-void TOwnerDrawListBox::UserDblClick() {
-    Dispatch([this] { DblClick(); });
-}
-
-void TOwnerDrawListBox::UserKeyPress(char key) {
-    Dispatch([&] { KeyPress(key); });
-}
-
 // ---- TDriveComboBox --------------------------------------------------------------------------
 
 TDriveComboBox::TDriveComboBox(TComponent* owner) : TOwnerDrawComboBox(owner) {
@@ -343,7 +63,7 @@ TDriveComboBox::TDriveComboBox(TComponent* owner) : TOwnerDrawComboBox(owner) {
     cdrom_.LoadFromResourceName("CDROM");
     ram_.LoadFromResourceName("RAM");
     std::string cwd = platform::GetCurrentDirectory();
-    driveLetter_ = (!cwd.empty() && cwd[0] != '\\') ? lower(cwd[0]) : 0;
+    driveLetter_ = (!cwd.empty() && cwd[0] != '\\') ? AsciiLower(cwd[0]) : 0;
     measure();
     SetBounds(0, 0, 145, 19);
 }
@@ -393,7 +113,7 @@ std::string TDriveComboBox::volumeText(char letter) const {
 
 std::string TDriveComboBox::networkText(char letter) const {
     std::string remote;
-    if (platform::GetNetworkConnection(std::string(1, upper(letter)) + ":", remote) != 0)
+    if (platform::GetNetworkConnection(std::string(1, AsciiUpper(letter)) + ":", remote) != 0)
         return volumeText(letter);
     return casedLike(letter, remote);
 }
@@ -405,7 +125,7 @@ void TDriveComboBox::BuildList() {
         if (!(drives & (1u << i))) continue;
         char letter = static_cast<char>('a' + i);
         unsigned type = platform::GetDriveType(std::string(1, letter) + ":\\");
-        if (textCase_ == TTextCase::tcUpperCase) letter = upper(letter);
+        if (textCase_ == TTextCase::tcUpperCase) letter = AsciiUpper(letter);
         const std::string l(1, letter);
         switch (type) {
             case platform::DRIVE_REMOVABLE:  // its medium is left alone
@@ -430,15 +150,15 @@ void TDriveComboBox::BuildList() {
 }
 
 void TDriveComboBox::SetDriveLetter(char d) {
-    if (ItemIndex() >= 0 && upper(d) == upper(driveLetter_)) return;
+    if (ItemIndex() >= 0 && AsciiUpper(d) == AsciiUpper(driveLetter_)) return;
     if (d == 0) {
         driveLetter_ = 0;
         SetItemIndex(-1);
     } else {
-        driveLetter_ = textCase_ == TTextCase::tcUpperCase ? upper(d) : lower(d);
+        driveLetter_ = textCase_ == TTextCase::tcUpperCase ? AsciiUpper(d) : AsciiLower(d);
         for (int i = 0; i < ItemCount(); ++i) {
             const std::string& t = ItemText(i);
-            if (t.size() >= 2 && upper(t[0]) == upper(driveLetter_) && t[1] == ':') {
+            if (t.size() >= 2 && AsciiUpper(t[0]) == AsciiUpper(driveLetter_) && t[1] == ':') {
                 SetItemIndex(i);
                 break;
             }
@@ -454,8 +174,8 @@ void TDriveComboBox::SetTextCase(TTextCase textCase) {
     if (!HandleAllocated()) {
         // The list is built with the window; the letter follows the case already.
         if (driveLetter_)
-            driveLetter_ =
-                textCase_ == TTextCase::tcUpperCase ? upper(driveLetter_) : lower(driveLetter_);
+            driveLetter_ = textCase_ == TTextCase::tcUpperCase ? AsciiUpper(driveLetter_)
+                                                               : AsciiLower(driveLetter_);
         return;
     }
     BuildList();
@@ -550,7 +270,7 @@ void TDirectoryListBox::BuildList() {
     if (!rest.empty()) {
         if (rest.back() != '\\') {
             size_t start = 0;
-            for (size_t slash; (slash = nextBackslash(rest, start)) != std::string::npos;
+            for (size_t slash; (slash = NextBackslash(rest, start)) != std::string::npos;
                  start = slash + 1) {
                 std::string piece = rest.substr(start, slash - start);
                 if (level == 0) piece += "\\";
@@ -645,7 +365,7 @@ void TDirectoryListBox::Change() {
 }
 
 void TDirectoryListBox::DriveChange(char letter) {
-    if (upper(letter) == upper(currentDir_.empty() ? 0 : currentDir_[0])) return;
+    if (AsciiUpper(letter) == AsciiUpper(currentDir_.empty() ? 0 : currentDir_[0])) return;
     if (letter != 0) {
         throwIfFailed(platform::SetCurrentDirectory(std::string(1, letter) + ":"));
         currentDir_ = platform::GetCurrentDirectory();
@@ -677,7 +397,7 @@ void TDirectoryListBox::SetCurrentDir(const std::string& path) {
     throwIfFailed(code);
 
     char newDrive = driveOf(resolved);
-    if (upper(newDrive) != upper(driveOf(currentDir_))) {
+    if (AsciiUpper(newDrive) != AsciiUpper(driveOf(currentDir_))) {
         // The selector moves to the drive and this list follows it without a rebuild.
         settingDir_ = true;
         try {

@@ -68,11 +68,6 @@ void copyBounded(char* dest, size_t size, const std::string& text) {
     dest[n] = 0;
 }
 
-std::string slashesToBackslashes(std::string s) {
-    std::replace(s.begin(), s.end(), '/', '\\');
-    return s;
-}
-
 // Native path of a platform path; paths that name no drive pass through unchanged (the
 // library then fails to open them and says so).
 std::string nativeOf(const std::string& platformPath) {
@@ -197,7 +192,7 @@ std::vector<std::string> nextVolumeNames(const std::string& volume) {
         names.push_back(next);
     }
     std::string ext = volume.substr(dot);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : ext) c = platform::AsciiLower(c);
     if (ext == ".rar" || ext == ".exe") {
         names.push_back(volume.substr(0, dot) + ".r00");
     } else if (ext.size() == 4 && std::isdigit(static_cast<unsigned char>(ext[2])) &&
@@ -454,7 +449,8 @@ bool TRAR::Extract() {
             }
             // The record handlers receive, in platform paths.
             copyBounded(header.ArcName, sizeof header.ArcName, platform::FromNative(ex.ArcName));
-            copyBounded(header.FileName, sizeof header.FileName, slashesToBackslashes(ex.FileName));
+            copyBounded(header.FileName, sizeof header.FileName,
+                        platform::WithSeparators(ex.FileName, '\\'));
             header.Flags = ex.Flags;
             header.PackSize = ex.PackSize;
             header.UnpSize = ex.UnpSize;

@@ -1,6 +1,6 @@
 #include "framework/Buttons.h"
 
-#include <cctype>
+#include "platform/Platform.h"
 
 TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
     SetBounds(0, 0, 23, 22);
@@ -26,7 +26,7 @@ char TSpeedButton::AccelChar() const {
             ++i;
             continue;
         }
-        return static_cast<char>(std::toupper(static_cast<unsigned char>(caption_[i + 1])));
+        return platform::AsciiUpper(caption_[i + 1]);
     }
     return 0;
 }
@@ -50,7 +50,7 @@ void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 bool TSpeedButton::DialogChar(int key, TShiftState shift) {
     char accel = AccelChar();
     if (!accel || !(shift & ssAlt) || (shift & ssCtrl)) return false;
-    if (std::toupper(key) != accel) return false;
+    if (platform::AsciiUpper(key) != accel) return false;
     Click();
     return true;
 }

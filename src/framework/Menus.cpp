@@ -2,14 +2,14 @@
 
 #include <QAction>
 #include <QMenu>
-#include <cctype>
 #include <sstream>
 
 #include "framework/SysUtils.h"
+#include "platform/Platform.h"
 
 TShortCut ShortCutOf(int key, TShiftState shift) {
     return static_cast<int>(((shift & (ssShift | ssAlt | ssCtrl)) << 16) |
-                            static_cast<unsigned>(std::toupper(key) & 0xFFFF));
+                            static_cast<unsigned>(platform::AsciiUpper(key) & 0xFFFF));
 }
 
 TShortCut TextToShortCut(const std::string& text) {

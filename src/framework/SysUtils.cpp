@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/Platform.h"
+
 std::string Format(const char* fmt, ...) {
     va_list args;
     va_start(args, fmt);
@@ -62,7 +64,7 @@ int StrToInt(const std::string& text) {
         int digit;
         if (c >= '0' && c <= '9') digit = c - '0';
         else if (base == 16 && std::isxdigit(static_cast<unsigned char>(c)))
-            digit = std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+            digit = platform::AsciiLower(c) - 'a' + 10;
         else
             return fail();
         value = value * base + digit;
@@ -133,4 +135,28 @@ std::string ExtractFileName(const std::string& path) {
 std::string IncludeTrailingBackslash(const std::string& path) {
     if (!path.empty() && path.back() == '\\') return path;
     return path + "\\";
+}
+
+size_t NextBackslash(const std::string& s, size_t from) {
+    for (size_t i = from; i < s.size(); i += Utf8CharLength(s, i))
+        if (s[i] == '\\') return i;
+    return std::string::npos;
+}
+
+std::string ExtractFileDrive(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        // \\server\share
+        size_t server = NextBackslash(path, 2);
+        if (server == std::string::npos) return path;
+        size_t share = NextBackslash(path, server + 1);
+        return share == std::string::npos ? path : path.substr(0, share);
+    }
+    return "";
+}
+
+size_t NthBackslash(const std::string& path, int n) {
+    size_t i = NextBackslash(path, 0);
+    while (i != std::string::npos && --n > 0) i = NextBackslash(path, i + 1);
+    return i;
 }

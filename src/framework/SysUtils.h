@@ -77,3 +77,12 @@ std::string AnsiUpperCaseFileName(const std::string& s);
 std::string ExtractFilePath(const std::string& path);
 std::string ExtractFileName(const std::string& path);
 std::string IncludeTrailingBackslash(const std::string& path);
+
+// The drive part of a platform path: "C:" or "\\server\share".
+std::string ExtractFileDrive(const std::string& path);
+// Index of the next backslash of a path at or after from, never inside a multi-byte
+// character; npos when there is none.
+size_t NextBackslash(const std::string& path, size_t from);
+// Index of the (n)-th backslash (n from 1) of a path, stepping over whole multi-byte
+// characters; npos when there are fewer.
+size_t NthBackslash(const std::string& path, int n);

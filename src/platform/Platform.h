@@ -7,7 +7,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -76,8 +75,8 @@ enum ErrorModeFlag : unsigned { SEM_FAILCRITICALERRORS = 0x1 };
 // A drive letter stands for a native directory. The default map puts c: on the root of the
 // file system and further letters on mounted file systems a user thinks of as drives (a
 // separate home, removable and optical media, network mounts). The environment variable
-// INSTALLER_DRIVES replaces it (syntax at ParseDriveMap, see also the README), and tests
-// may install a map directly.
+// INSTALLER_DRIVES replaces it (syntax at ParseDriveMap, see also the README); tests and
+// benchmarks replace it through seams::DriveMapScope (platform/Seams.h).
 
 // The fields of a drive that are taken as given; the others are read from the system each
 // time they are asked for (the default map leaves all of them to the system).
@@ -110,8 +109,6 @@ struct Drive {
 
 // Returns the current map (built on first use from INSTALLER_DRIVES or the default).
 const std::vector<Drive>& Drives();
-// Replaces the map; the per-drive current directories are reset to the drive roots.
-void SetDrives(std::vector<Drive> drives);
 // Parses the INSTALLER_DRIVES syntax; returns nothing when the text is malformed.
 // Entries are separated by ';', each "letter=native-dir[,key=value...]" with the keys
 // type (fixed, removable, cdrom, remote, ramdisk, unknown, noroot), label, fs, flags (a
@@ -122,8 +119,24 @@ std::optional<std::vector<Drive>> ParseDriveMap(const std::string& text);
 std::vector<Drive> DefaultDrives();
 // The drive of a letter as the system sees it now (fields not given filled in), or nothing.
 std::optional<Drive> DriveOf(char letter);
-// Changes a drive's medium state (tests and removable media); the state is then given.
-void SetDriveReady(char letter, bool ready);
+
+// ---- Text ----------------------------------------------------------------------------------
+// ASCII case, the same in every locale: drive letters, file extensions and accelerator
+// letters are ASCII whatever the user's language. Every other value comes back unchanged.
+constexpr int AsciiUpper(int c) {
+    return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+}
+constexpr int AsciiLower(int c) {
+    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+}
+constexpr char AsciiUpper(char c) {
+    return static_cast<char>(AsciiUpper(static_cast<int>(c)));
+}
+constexpr char AsciiLower(char c) {
+    return static_cast<char>(AsciiLower(static_cast<int>(c)));
+}
+// The path with every '/' and every '\\' turned into separator.
+std::string WithSeparators(std::string path, char separator);
 
 // ---- Paths ---------------------------------------------------------------------------------
 // Platform path -> native path. Relative and drive-relative paths are resolved against
@@ -136,8 +149,6 @@ std::string FromNative(const std::string& nativePath);
 // ---- Program -------------------------------------------------------------------------------
 // The running program's own full file name, as a platform path.
 std::string ProgramFileName();
-// Test seam: makes ProgramFileName report another (native) file; "" restores the real one.
-void SetProgramFileName(const std::string& nativePath);
 
 // ---- Drives and volumes --------------------------------------------------------------------
 uint32_t GetLogicalDrives();                     // bit 0 = a:, bit 25 = z:
@@ -163,9 +174,6 @@ struct DiskSpace {
     uint64_t TotalFreeBytes = 0;
 };
 unsigned GetDiskFreeSpace(const std::string& root, DiskSpace& space);
-// Test seam: when set, answers the space query instead of the file system.
-using DiskSpaceQuery = std::function<unsigned(const std::string& root, DiskSpace& space)>;
-void SetDiskSpaceQuery(DiskSpaceQuery query);
 
 // ---- Directories and files -----------------------------------------------------------------
 // The process's current directory as a platform path.
@@ -198,8 +206,5 @@ unsigned FindFiles(const std::string& pattern, uint32_t attributes, std::vector<
 // Opens a file or folder with the desktop's default handler ("open" verb). Returns a value
 // above 32 on success, as the platform's shell does.
 unsigned ShellOpen(const std::string& path);
-// Test seam: replaces the desktop handler; receives the platform path.
-using ShellOpenHandler = std::function<unsigned(const std::string& path)>;
-void SetShellOpenHandler(ShellOpenHandler handler);
 
 }  // namespace platform

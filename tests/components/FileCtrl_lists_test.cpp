@@ -408,7 +408,7 @@ TEST_F(Lists, DriveWithoutAMedium) {
 
     // With a medium in, the same pick does not move the list: the letter is unchanged.
     MakeDirs(c / "nomedia/Disk1");
-    platform::SetDriveReady('d', true);
+    seams::DriveReadyScope medium('d', true);
     pick('d');
     EXPECT_EQ(comboChanges, 2);
     EXPECT_EQ(list->CurrentDir(), "C:\\Games\\Race");

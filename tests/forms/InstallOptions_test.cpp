@@ -18,13 +18,14 @@ namespace {
 struct Settings : ::testing::Test {
     TempDir program;
     TempDir elsewhere;
+    std::unique_ptr<seams::ProgramFileScope> programFile;
     void SetUp() override {
-        platform::SetProgramFileName(program / "installer");
+        programFile = std::make_unique<seams::ProgramFileScope>(program / "installer");
         // Started from another directory: the settings still come from the program's.
         std::filesystem::current_path(elsewhere.Path());
     }
     void TearDown() override {
-        platform::SetProgramFileName("");
+        programFile.reset();
         std::filesystem::current_path("/");
     }
     TInstallOptions load(const std::string& ini) {

@@ -38,7 +38,7 @@ public:
         if (!files.count("install.ini")) files["install.ini"] = kDemoIni;
         for (auto& [name, content] : files)
             if (!(name == "install.ini" && content.empty())) WriteFile(folder / name, content);
-        platform::SetProgramFileName(folder / "installer");
+        programFile = std::make_unique<seams::ProgramFileScope>(folder / "installer");
         // The music is the program's own business here: failures are only recorded.
         SetMusicFailureAction([this](const std::string& caption, const std::string&) {
             musicFailures.push_back(caption);
@@ -57,7 +57,7 @@ public:
         Form3 = nullptr;
         Form4 = nullptr;
         Form5 = nullptr;
-        platform::SetProgramFileName("");
+        programFile.reset();
         SetMusicFailureAction(nullptr);
     }
     // Native path of a file in the program folder.
@@ -65,6 +65,9 @@ public:
 
     TempDir folder;
     std::vector<std::string> musicFailures;
+
+  private:
+    std::unique_ptr<seams::ProgramFileScope> programFile;
 };
 
 }  // namespace testing_support

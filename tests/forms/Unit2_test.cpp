@@ -16,6 +16,7 @@ struct DirectoryWindow : ::testing::Test {
     TempDir c, e;
     std::unique_ptr<DriveMapScope> drives;
     std::unique_ptr<InstallerWindows> windows;
+    std::unique_ptr<seams::DiskSpaceScope> space;
     uint64_t freeBytes = 100 * 1048576ull;
     int queries = 0;
 
@@ -24,17 +25,18 @@ struct DirectoryWindow : ::testing::Test {
         drives = std::make_unique<DriveMapScope>(std::vector<platform::Drive>{
             MakeDrive('c', c.Path()), MakeDrive('e', e.Path(), platform::DRIVE_FIXED, "DATA")});
         ASSERT_EQ(platform::SetCurrentDirectory("C:\\Games"), 0u);
-        platform::SetDiskSpaceQuery([this](const std::string&, platform::DiskSpace& s) {
-            ++queries;
-            s.FreeBytesAvailableToCaller = freeBytes;
-            s.TotalBytes = s.TotalFreeBytes = freeBytes;
-            return 0u;
-        });
+        space = std::make_unique<seams::DiskSpaceScope>(
+            [this](const std::string&, platform::DiskSpace& s) {
+                ++queries;
+                s.FreeBytesAvailableToCaller = freeBytes;
+                s.TotalBytes = s.TotalFreeBytes = freeBytes;
+                return 0u;
+            });
         windows = std::make_unique<InstallerWindows>();
     }
     void TearDown() override {
         windows.reset();
-        platform::SetDiskSpaceQuery(nullptr);
+        space.reset();
     }
     // Opens the directory window modally, runs the steps inside it, then cancels it.
     void inDirectoryWindow(std::vector<std::function<void()>> steps) {

@@ -22,6 +22,9 @@ struct Installation : ::testing::Test {
     TempDir root;
     std::unique_ptr<DriveMapScope> drives;
     std::unique_ptr<InstallerWindows> windows;
+    std::unique_ptr<seams::ProgramFileScope> program;
+    std::unique_ptr<seams::ShellOpenScope> shellOpen;
+    std::unique_ptr<seams::DiskSpaceScope> space;
     std::vector<std::string> shell;
     bool holdCleanup = false;  // a test's own chain of steps is still going
     std::string payload, medium, target;
@@ -47,31 +50,34 @@ struct Installation : ::testing::Test {
         WriteFile(medium + "/README.TXT", "thanks");
         drives = std::make_unique<DriveMapScope>(std::vector<platform::Drive>{MakeDrive('c', root.Path())});
         ASSERT_EQ(platform::SetCurrentDirectory("C:\\target"), 0u);
-        platform::SetShellOpenHandler([this](const std::string& p) {
+        shellOpen = std::make_unique<seams::ShellOpenScope>([this](const std::string& p) {
             shell.push_back(p);
             return 42u;
         });
-        platform::SetDiskSpaceQuery([](const std::string&, platform::DiskSpace& s) {
-            s.FreeBytesAvailableToCaller = s.TotalBytes = s.TotalFreeBytes = 1ull << 32;
-            return 0u;
-        });
+        space =
+            std::make_unique<seams::DiskSpaceScope>([](const std::string&, platform::DiskSpace& s) {
+                s.FreeBytesAvailableToCaller = s.TotalBytes = s.TotalFreeBytes = 1ull << 32;
+                return 0u;
+            });
     }
     void TearDown() override {
         ++generation;
         // Let whatever this test left in the queue pass before the windows go.
         WaitUntil([] { return false; }, 50);
+        program.reset();
         windows.reset();
-        platform::SetShellOpenHandler(nullptr);
-        platform::SetDiskSpaceQuery(nullptr);
+        space.reset();
+        shellOpen.reset();
     }
     void openWindows(const std::string& reg = "README.TXT", const std::string& files = "") {
         std::string ini = "[OPTIONS]\nAPPZ......=Tarnwick\nSIZE......=1\nDIR.......=Tarnwick\n"
                           "FILERAR...=game.part1.rar\nNFO.......=T.NFO\nREG.......=" + reg +
                           "\nSCRTXT....=hi\nFILES.....=" + (files.empty() ? std::to_string(volumes) : files) + "\n";
         WriteFile(medium + "/install.ini", ini);
+        program.reset();
         windows.reset();
         windows = std::make_unique<InstallerWindows>(std::map<std::string, std::string>{{"install.ini", ini}});
-        platform::SetProgramFileName(medium + "/installer");
+        program = std::make_unique<seams::ProgramFileScope>(medium + "/installer");
         InstallOptions = TInstallOptions{};
         LoadInstallOptions(InstallOptions);
     }

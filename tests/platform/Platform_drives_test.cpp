@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "platform/Platform.h"
-#include "platform/PosixDrives.h"
+#include "platform/posix/PosixDrives.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;

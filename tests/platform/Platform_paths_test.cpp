@@ -48,7 +48,7 @@ TEST_F(Paths, EachDriveKeepsItsOwnCurrentDirectory) {
 }
 
 TEST_F(Paths, ADriveWithoutAMediumIsNotReady) {
-    SetDriveReady('d', false);
+    seams::DriveReadyScope noMedium('d', false);
     ASSERT_EQ(SetCurrentDirectory("C:\\Games"), 0u);
     VolumeInformation info;
     DiskSpace space;
@@ -62,7 +62,7 @@ TEST_F(Paths, ADriveWithoutAMediumIsNotReady) {
     EXPECT_EQ(GetFileAttributes("D:\\Disk1"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetDriveType("D:\\"), unsigned{DRIVE_CDROM});  // still a drive
     EXPECT_EQ(cwd(), c / "Games");
-    SetDriveReady('d', true);
+    seams::DriveReadyScope medium('d', true);
     EXPECT_EQ(SetCurrentDirectory("D:\\Disk1"), 0u);
     ASSERT_EQ(GetVolumeInformation("d:\\", info), 0u);
     EXPECT_EQ(info.Label, "DISC1");

@@ -117,14 +117,11 @@ std::string Quote(const std::string& s) {
 }
 
 DriveMapScope::DriveMapScope(std::vector<platform::Drive> drives)
-    : saved_(platform::Drives()), savedCwd_(fs::current_path().string()) {
-    platform::SetDrives(std::move(drives));
-}
+    : savedCwd_(fs::current_path().string()), map_(std::move(drives)) {}
 
 DriveMapScope::~DriveMapScope() {
     std::error_code ec;
     fs::current_path(savedCwd_, ec);
-    platform::SetDrives(saved_);
 }
 
 platform::Drive MakeDrive(char letter, const std::string& nativeRoot, platform::DriveType type,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/Seams.h"
 
 namespace testing_support {
 
@@ -53,14 +54,15 @@ int Run(const std::string& command, std::string* output = nullptr);
 std::string Quote(const std::string& s);
 
 // Maps drive letters to folders for the lifetime of the object (previous map restored).
+// The process's current directory comes back too.
 class DriveMapScope {
 public:
     explicit DriveMapScope(std::vector<platform::Drive> drives);
     ~DriveMapScope();
 
-private:
-    std::vector<platform::Drive> saved_;
+  private:
     std::string savedCwd_;
+    seams::DriveMapScope map_;
 };
 platform::Drive MakeDrive(char letter, const std::string& nativeRoot,
                           platform::DriveType type = platform::DRIVE_FIXED,

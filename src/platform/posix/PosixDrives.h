@@ -1,6 +1,7 @@
-// How the POSIX platform layer finds drives in the system: the mount table, the kind of a
-// block device, the case rules of a file system, the remote name of a network mount and
-// the default drive map built from them. Only posix.cpp and its tests use this header.
+// The POSIX platform layer's own interface between its units: how drives are found in the
+// system (the mount table, the kind of a block device, the case rules of a file system, the
+// remote name of a network mount, the default drive map built from them), the process's
+// drive map and small native-path helpers. Only this folder and its tests use this header.
 #pragma once
 
 #include <cstdint>
@@ -55,5 +56,44 @@ std::string ReadVolumeLabel(const std::string& device,
 std::vector<Drive> DrivesFromMounts(const std::vector<MountEntry>& mounts, const std::string& home,
                                     const std::function<DeviceKind(const std::string&)>& kindOf,
                                     const std::vector<std::string>& opticalDevices);
+
+// ---- The process's drive map (kept in hooks::DriveMap) ------------------------------------
+
+// Builds the map on first use, from INSTALLER_DRIVES or the default.
+void EnsureLoaded();
+// Strips trailing slashes of a drive's root; the file system's root becomes "".
+void TrimRoot(Drive& d);
+// The drive of a letter (any case), following a media drive's device; null when none.
+Drive* FindDrive(char letter);
+// Whether the native path lies on the drive (its root or below).
+bool Holds(const Drive& d, const std::string& native);
+// The drive whose root holds the native path (the longest matching root wins). A media
+// drive without its medium holds nothing.
+const Drive* DriveOfNative(const std::string& native);
+// The drive of the process's current directory: the one it was entered through while it
+// still holds it, else the drive whose root holds it.
+const Drive* CurrentDriveOf(const std::string& nativeCwdPath);
+// A drive without its medium.
+bool NotReady(const Drive& d);
+// The drive with the fields in want that are not given read from the system.
+Drive Describe(const Drive& d, uint32_t want);
+// The platform path of a native path on drive d (null: a network-style path).
+std::string FromNativeOn(const std::string& native, const Drive* d);
+
+// ---- Native helpers ------------------------------------------------------------------------
+
+bool IsLetter(char c);
+bool StartsWith(const std::string& s, const std::string& prefix);
+// Whether path is dir or lies below it.
+bool Under(const std::string& path, const std::string& dir);
+// The real path, or path itself when it cannot be resolved.
+std::string RealPathOr(const std::string& path);
+bool IsDirectory(const std::string& native);
+// "x:" at the start of a platform path.
+bool IsDriveSpec(const std::string& p);
+// The process's current directory, "/" when it cannot be read.
+std::string NativeCwd();
+// The native directory of a drive's root ("/" for the file system's root).
+std::string NativeRootDir(const Drive& d);
 
 }  // namespace platform::posix
