@@ -20,10 +20,10 @@ box=$wid
 shot disk-prompt
 # Buttons OK and Cancel, 75 wide with 8 between them, centred 12 pixels above the
 # lower edge; the frame is as wide as the main window's.
-eval "$(xdotool getwindowgeometry --shell "$main" | grep WIDTH | sed 's/^/main_/')"
-frame=$(((main_WIDTH - 489) / 2))
-eval "$(xdotool getwindowgeometry --shell "$box")"
-xdotool mousemove --sync $((X + WIDTH / 2 + 41)) $((Y + HEIGHT - frame - 24)) click 1
+geometry "$main"
+frame=$(((gw - 489) / 2))
+geometry "$box"
+xdotool mousemove --sync $((gx + gw / 2 + 41)) $((gy + gh - frame - 24)) click 1
 wait_window '^Install Aborted!$' "the directory window after the prompt's Cancel"
 [ -z "$(find_window "$info_title")" ] || fail "a box is still up"
 shot aborted

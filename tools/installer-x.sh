@@ -1,0 +1,187 @@
+# shellcheck shell=bash
+# Shell functions that drive the installer's windows on an X display of their own with
+# xdotool, as a user would: the display, windows found by title and the installer's pid,
+# waits that poll with a deadline, clicks at client pixels, screenshots, and a failure
+# report with the installer's windows and output. Sourced by tools/installer-walk.sh and
+# the end-to-end tests. The caller sets:
+#   me               the name messages begin with
+#   pid              the installer's process id (windows are searched by it), or empty
+#   work             a folder whose installer.log holds the installer's output
+#   shots            a folder for screenshots, or empty for none
+#   screenshot_tool  optional: the screenshot program (default: this checkout's build)
+
+screenshot_tool=${screenshot_tool:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/bin/screenshot}
+
+main_title='^Tarnwick Installer\.\.\.$'
+dir_title='^(Select a Directory|Insufficient space on this disk!|Install Aborted!)$'
+mkdir_title='^Make directory$'
+extract_title='^(Prepare to Install\.\.\.\.|Extracting)$'
+info_title='^Information$'
+# The error box of a bad folder name carries the application title.
+problem_title='^(Warning|Error|Tarnwick Installer v1\.1)$'
+
+alive() { [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; }
+
+taken=()
+shot() {
+  [ -n "$shots" ] || return 0
+  "$screenshot_tool" "$shots/$1.png" 2>/dev/null || fail "could not save $shots/$1.png"
+  taken+=("$shots/$1.png")
+  echo "  screenshot: $shots/$1.png"
+}
+
+fail() {
+  echo "$me: FAILED: $*" >&2
+  if alive; then
+    local w titles=""
+    for w in $(xdotool search --all --onlyvisible --pid "$pid" --name . 2>/dev/null || true); do
+      titles+=" '$(xdotool getwindowname "$w" 2>/dev/null || true)'"
+    done
+    echo "$me: windows of the installer on the screen:${titles:- none}" >&2
+  fi
+  if [ -s "$work/installer.log" ]; then
+    echo "$me: the installer's output:" >&2
+    tail -n 20 "$work/installer.log" | sed 's/^/  /' >&2
+  fi
+  if [ -n "$shots" ] && [ -n "${DISPLAY:-}" ] && [ -x "$screenshot_tool" ] &&
+    "$screenshot_tool" "$shots/failure.png" 2>/dev/null; then
+    echo "$me: the screen at that moment: $shots/failure.png" >&2
+  fi
+  exit 1
+}
+
+# An Xvfb on a display number of its own, DISPLAY pointed at it. Servers started at the
+# same moment can both take the same free number (as -displayfd does), so the number is
+# held by a lock for as long as the server runs, and none is taken that a server already
+# uses; a server that dies at start (another one took the number unlocked) moves on to the
+# next number.
+xvfb=""
+display_lock=""
+start_display() {
+  local n i lock
+  for ((n = 40; n < 100; n++)); do
+    [ -e "/tmp/.X11-unix/X$n" ] && continue
+    lock=/tmp/tarnwick-display-$n.lock
+    { exec {display_lock}>>"$lock"; } 2>/dev/null || continue
+    chmod a+rw "$lock" 2>/dev/null || true
+    if ! flock -n "$display_lock" || [ -e "/tmp/.X11-unix/X$n" ]; then
+      exec {display_lock}>&-
+      continue
+    fi
+    Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb=$!
+    export DISPLAY=:$n
+    for ((i = 0; i < 100; i++)); do
+      kill -0 "$xvfb" 2>/dev/null || break
+      xdotool getdisplaygeometry >/dev/null 2>&1 && kill -0 "$xvfb" 2>/dev/null && return 0
+      sleep 0.1
+    done
+    stop_display
+  done
+  fail "no X display could be started on the numbers 40 to 99"
+}
+stop_display() {
+  if [ -n "$xvfb" ]; then
+    kill "$xvfb" 2>/dev/null || true
+    wait "$xvfb" 2>/dev/null || true
+    xvfb=""
+  fi
+  if [ -n "$display_lock" ]; then
+    exec {display_lock}>&-
+    display_lock=""
+  fi
+}
+
+key() { xdotool key --clearmodifiers "$@"; }
+
+# The visible window of the installer whose title matches an extended regular expression
+# (the program sets the form captions as X window titles), or nothing.
+find_window() {
+  xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -n 1 || true
+}
+
+# The same window once it has the keyboard, or nothing.
+focused_window() {
+  local w
+  w=$(find_window "$1")
+  [ -n "$w" ] && [ "$(xdotool getwindowfocus 2>/dev/null)" = "$w" ] && echo "$w"
+  return 0
+}
+
+# Waits until a window with a matching title is up and has the keyboard; sets $wid.
+# A warning or error box on the way fails, unless it is the one awaited (wait_box).
+wait_window() {
+  local pattern=$1 what=$2 timeout=${3:-20} i
+  for ((i = 0; i < timeout * 20; i++)); do
+    alive || fail "the installer ended while waiting for $what"
+    wid=$(focused_window "$pattern")
+    [ -n "$wid" ] && return 0
+    [ -z "${expect_box:-}" ] && [ -n "$(find_window "$problem_title")" ] &&
+      fail "a problem was reported while waiting for $what"
+    sleep 0.05
+  done
+  fail "$what did not appear within ${timeout}s"
+}
+wait_box() { expect_box=1 wait_window "$@"; }
+
+wait_gone() {
+  local pattern=$1 what=$2 timeout=${3:-10} i
+  for ((i = 0; i < timeout * 20; i++)); do
+    [ -z "$(find_window "$pattern")" ] && return 0
+    sleep 0.05
+  done
+  fail "$what did not close within ${timeout}s"
+}
+
+# Waits until one window (by id) is no longer on the screen.
+wait_id_gone() {
+  local id=$1 what=$2 i
+  for ((i = 0; i < 200; i++)); do
+    xdotool search --all --onlyvisible --pid "$pid" --name . 2>/dev/null | grep -qx "$id" || return 0
+    sleep 0.05
+  done
+  fail "$what did not close within 10s"
+}
+
+# Waits until the installer has ended.
+wait_ended() {
+  local i
+  for ((i = 0; i < 200; i++)); do
+    alive || return 0
+    sleep 0.05
+  done
+  fail "the installer did not end after $1"
+}
+
+# Waits until the installer's current directory is a native folder: the directory list
+# keeps the process's current directory on the folder it shows.
+wait_cwd() {
+  local want=$1 what=${2:-the directory list} i
+  for ((i = 0; i < 200; i++)); do
+    [ "$(readlink "/proc/$pid/cwd" 2>/dev/null)" = "$want" ] && return 0
+    sleep 0.05
+  done
+  fail "$what: the directory list did not move to $want (it is at $(readlink "/proc/$pid/cwd" || true))"
+}
+
+# Sets gx gy gw gh to the position and size of a window on the screen.
+geometry() {
+  local k v
+  gw=""
+  while IFS='=' read -r k v; do
+    case $k in X) gx=$v ;; Y) gy=$v ;; WIDTH) gw=$v ;; HEIGHT) gh=$v ;; esac
+  done < <(xdotool getwindowgeometry --shell "$1" 2>/dev/null || true)
+  [ -n "$gw" ] || fail "window $1 is gone"
+}
+
+# The program draws frame and caption itself, so the client area of a form sits centred
+# sideways and at the bottom of its X window. Sets cx cy to the screen position of a
+# client pixel of the form's layout.
+client_point() { # window client-width client-height x y
+  geometry "$1"
+  local side=$(((gw - $2) / 2))
+  cx=$((gx + side + $4))
+  cy=$((gy + gh - $3 - side + $5))
+}
+move_to() { client_point "$@" && xdotool mousemove --sync "$cx" "$cy"; }
+click_at() { move_to "$@" && xdotool click 1; }
