@@ -49,21 +49,21 @@ int virtualKeyOf(int qtKey) {
     switch (qtKey) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            return 13;
+            return VK_RETURN;
         case Qt::Key_Escape:
-            return 27;
+            return VK_ESCAPE;
         case Qt::Key_Tab:
-            return 9;
+            return VK_TAB;
         case Qt::Key_Space:
-            return 32;
+            return VK_SPACE;
         case Qt::Key_Up:
-            return 38;
+            return VK_UP;
         case Qt::Key_Down:
-            return 40;
+            return VK_DOWN;
         case Qt::Key_Left:
-            return 37;
+            return VK_LEFT;
         case Qt::Key_Right:
-            return 39;
+            return VK_RIGHT;
         default:
             return qtKey;
     }
