@@ -754,11 +754,8 @@ void TApplication::ActivateForm(TForm* form) {
     std::erase(activationOrder_, form);
     activationOrder_.push_back(form);
     form->activateChanged(true);
-    // The offscreen platform has no window stack to raise in.
-    if (QGuiApplication::platformName() != "offscreen") {
-        form->Window()->raise();
-        form->Window()->activateWindow();
-    }
+    form->Window()->raise();
+    form->Window()->activateWindow();
     if (!form->OnActivate || form == failedActivation_) return;
     // An activation handler that fails shows the error box; when the box closes the
     // activation comes back to the form, and running the handler again would fail again,
