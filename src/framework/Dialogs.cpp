@@ -192,7 +192,7 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
             info.Icon = TDialogIcon::Question;
             break;
         case TMsgDlgType::mtCustom:
-            info.Caption = Application ? Application->Title() : "";
+            info.Caption = FormHost ? FormHost->Title() : "";
             break;
     }
     if (buttons & mbYes) addButton(info, "&Yes", mrYes);
