@@ -5,6 +5,7 @@
 #include <QRegion>
 #include <algorithm>
 
+#include "framework/Application.h"
 #include "framework/SysMetrics.h"
 #include "framework/SysUtils.h"
 

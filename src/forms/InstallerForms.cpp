@@ -5,6 +5,7 @@
 #include "forms/Unit3.h"
 #include "forms/Unit4.h"
 #include "forms/Unit5.h"
+#include "framework/Application.h"
 
 void CreateInstallerForms(TApplication& application) {
     application.CreateForm(Form1);

@@ -6,6 +6,7 @@
 #include "forms/InstallOptions.h"
 #include "forms/Placement.h"
 #include "forms/Unit2.h"
+#include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "framework/SysUtils.h"
 #include "platform/Platform.h"

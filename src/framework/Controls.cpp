@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "framework/Forms.h"
+#include "framework/Controls_p.h"
 #include "framework/ScreenUpdates.h"
 
 // ---- Dispatch ------------------------------------------------------------------------------------
@@ -110,7 +110,7 @@ void TControl::SetParent(TWinControl* parent) {
 TForm* TControl::ParentForm() const {
     const TControl* c = this;
     while (c) {
-        if (auto* f = dynamic_cast<TForm*>(const_cast<TControl*>(c))) return f;
+        if (TForm* f = c->AsForm()) return f;
         c = c->parent_;
     }
     return nullptr;
@@ -133,7 +133,7 @@ void TControl::SetVisible(bool v) {
 
 bool TControl::Showing() const {
     if (!visible_) return false;
-    if (!parent_) return dynamic_cast<const TForm*>(this) != nullptr;
+    if (!parent_) return AsForm() != nullptr;
     return parent_->Showing();
 }
 

@@ -57,6 +57,8 @@ public:
     void SetParent(TWinControl* parent);
     // The form the control stands on, or null.
     TForm* ParentForm() const;
+    // The control itself when it is a form, else null.
+    virtual TForm* AsForm() const { return nullptr; }
 
     int Left() const { return left_; }
     int Top() const { return top_; }
@@ -218,24 +220,6 @@ private:
     int tabOrder_ = 0;
 
     friend class TControl;
-};
-
-// The widget behind a windowless control or a container: forwards painting and the mouse.
-class ControlWidget : public QWidget {
-public:
-    ControlWidget(TControl* control, QWidget* parent = nullptr);
-    TControl* Control() const { return control_; }
-
-protected:
-    void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent*) override;
-    void mouseReleaseEvent(QMouseEvent*) override;
-    void mouseDoubleClickEvent(QMouseEvent*) override;
-    void mouseMoveEvent(QMouseEvent*) override;
-    bool event(QEvent*) override;
-
-private:
-    TControl* control_;
 };
 
 // Converts toolkit mouse state to the platform's shift state.

@@ -6,6 +6,7 @@
 
 #include "framework/Buttons.h"
 #include "framework/Forms.h"
+#include "framework/Messages.h"
 #include "framework/StdCtrls.h"
 
 namespace {
@@ -127,11 +128,11 @@ public:
     }
 
     bool KeyDown(int key, TShiftState shift) override {
-        if (key == 13 && !info_.Results.empty()) {
+        if (key == VK_RETURN && !info_.Results.empty()) {
             SetModalResult(info_.Results.front());
             return true;
         }
-        if (key == 27) {
+        if (key == VK_ESCAPE) {
             auto it = std::find(info_.Results.begin(), info_.Results.end(), mrCancel);
             if (it != info_.Results.end()) SetModalResult(mrCancel);
             else if (info_.Results.size() == 1) SetModalResult(info_.Results.front());
@@ -191,7 +192,7 @@ int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons
             info.Icon = TDialogIcon::Question;
             break;
         case TMsgDlgType::mtCustom:
-            info.Caption = Application ? Application->Title() : "";
+            info.Caption = FormHost ? FormHost->Title() : "";
             break;
     }
     if (buttons & mbYes) addButton(info, "&Yes", mrYes);

@@ -1,8 +1,5 @@
 #include "framework/Forms.h"
 
-#include <langinfo.h>
-#include <strings.h>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -11,20 +8,16 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
-#include <clocale>
 
-#include "framework/Dialogs.h"
+#include "framework/Controls_p.h"
+#include "framework/Forms_p.h"
 #include "framework/Menus.h"
 #include "framework/SysMetrics.h"
 #include "framework/SysUtils.h"
 
-TApplication* Application = nullptr;
+TFormHost* FormHost = nullptr;
 
 namespace {
-
-bool isUtf8(const char* codeset) {
-    return strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "utf8") == 0;
-}
 
 // The client area of a form: paints the form's colour unless its brush is clear.
 class ClientArea : public ControlWidget {
@@ -49,21 +42,21 @@ int virtualKeyOf(int qtKey) {
     switch (qtKey) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            return 13;
+            return VK_RETURN;
         case Qt::Key_Escape:
-            return 27;
+            return VK_ESCAPE;
         case Qt::Key_Tab:
-            return 9;
+            return VK_TAB;
         case Qt::Key_Space:
-            return 32;
+            return VK_SPACE;
         case Qt::Key_Up:
-            return 38;
+            return VK_UP;
         case Qt::Key_Down:
-            return 40;
+            return VK_DOWN;
         case Qt::Key_Left:
-            return 37;
+            return VK_LEFT;
         case Qt::Key_Right:
-            return 39;
+            return VK_RIGHT;
         default:
             return qtKey;
     }
@@ -110,6 +103,11 @@ class InputRouter : public QObject {
 
 }  // namespace
 
+void InstallFormInputFilter() {
+    static InputRouter router;
+    qApp->installEventFilter(&router);
+}
+
 // ---- TForm
 // ---------------------------------------------------------------------------------------
 
@@ -127,14 +125,14 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
     windowCanvas_.OnChanged = [this] {
         if (window_) window_->update();
     };
-    if (Application) Application->forms_.push_back(this);
+    if (FormHost) FormHost->formCreated(this);
     layoutWindow();
 }
 
 TForm::~TForm() {
     Destroying();
     if (modalLoop_) modalLoop_->exit(0);
-    if (Application) Application->formDestroyed(this);
+    if (FormHost) FormHost->formDestroyed(this);
     DestroyComponents();
     widget_ = nullptr;
     delete window_;
@@ -324,7 +322,7 @@ uintptr_t TForm::Handle() {
 }
 
 void TForm::CreateWnd() {
-    handle_ = Application ? Application->NewHandle() : 0x100;
+    handle_ = FormHost ? FormHost->NewHandle() : 0x100;
     layoutWindow();
     RedrawFrame();
 }
@@ -417,7 +415,7 @@ void TForm::PaintCaptionBar(TCanvas& c, bool active) {
     bool sysMenu = borderIcons_ & biSystemMenu;
     if (sysMenu && (borderStyle_ == TFormBorderStyle::bsSingle ||
                     borderStyle_ == TFormBorderStyle::bsSizeable)) {
-        const QImage& icon = !icon_.isNull() ? icon_ : (Application ? Application->Icon() : icon_);
+        const QImage& icon = !icon_.isNull() ? icon_ : (FormHost ? FormHost->Icon() : icon_);
         int s = GetSystemMetrics(SM_CXSMICON);
         if (!icon.isNull())
             c.StretchDraw({text.Left + 2, text.Top + 1, text.Left + 2 + s, text.Top + 1 + s}, icon);
@@ -460,7 +458,7 @@ void TForm::activateChanged(bool active) {
 }
 
 bool TForm::Active() const {
-    return Application && Application->ActiveForm() == this;
+    return FormHost && FormHost->ActiveForm() == this;
 }
 
 void TForm::DoShow() {
@@ -474,7 +472,7 @@ void TForm::DoHide() {
 void TForm::SetVisible(bool v) {
     if (v) {
         if (Visible() && window_->isVisible()) {
-            if (Application) Application->ActivateForm(this);
+            if (FormHost) FormHost->ActivateForm(this);
             return;
         }
         HandleNeeded();
@@ -488,22 +486,22 @@ void TForm::SetVisible(bool v) {
             window_->move(std::max(0, x), std::max(0, y));
         }
         window_->show();
-        if (Application) Application->formShown(this);
+        if (FormHost) FormHost->formShown(this);
     } else {
         if (!Visible()) return;
         setVisibleFlag(false);
         window_->hide();
         DoHide();
-        if (Application) Application->formHidden(this);
+        if (FormHost) FormHost->formHidden(this);
     }
 }
 
 void TForm::Close() {
     if (Modal()) {
         SetModalResult(mrCancel);
-    } else if (Application && Application->MainForm() == this) {
+    } else if (FormHost && FormHost->MainForm() == this) {
         SetVisible(false);
-        Application->Terminate();
+        FormHost->Terminate();
     } else {
         SetVisible(false);
     }
@@ -520,10 +518,10 @@ void TForm::SetModalResult(TModalResult r) {
 
 TModalResult TForm::ShowModal() {
     if (Visible() || Modal()) throw EInvalidOperation("Cannot make a visible window modal");
-    TForm* previous = Application ? Application->ActiveForm() : nullptr;
+    TForm* previous = FormHost ? FormHost->ActiveForm() : nullptr;
     std::vector<TForm*> disabled;
-    if (Application)
-        for (TForm* f : Application->Forms())
+    if (FormHost)
+        for (TForm* f : FormHost->Forms())
             if (f != this && f->Visible() && f->WindowEnabled()) {
                 f->SetWindowEnabled(false);
                 disabled.push_back(f);
@@ -533,7 +531,7 @@ TModalResult TForm::ShowModal() {
     modalLoop_ = &loop;
     try {
         SetVisible(true);
-        if (modalResult_ == mrNone && !(Application && Application->Terminated())) loop.exec();
+        if (modalResult_ == mrNone && !(FormHost && FormHost->Terminated())) loop.exec();
     } catch (...) {
         modalLoop_ = nullptr;
         for (TForm* f : disabled) f->SetWindowEnabled(true);
@@ -544,9 +542,9 @@ TModalResult TForm::ShowModal() {
     if (modalResult_ == mrNone) modalResult_ = mrCancel;  // the application is ending
     for (TForm* f : disabled) f->SetWindowEnabled(true);
     SetVisible(false);
-    if (Application && previous && previous != this && previous->Visible() &&
-        previous->WindowEnabled() && Application->ActiveForm() == nullptr)
-        Application->ActivateForm(previous);
+    if (FormHost && previous && previous != this && previous->Visible() &&
+        previous->WindowEnabled() && FormHost->ActiveForm() == nullptr)
+        FormHost->ActivateForm(previous);
     return modalResult_;
 }
 
@@ -569,6 +567,10 @@ bool TForm::DialogChar(int key, TShiftState shift) {
             pending.insert(pending.end(), w->Controls().begin(), w->Controls().end());
     }
     return false;
+}
+
+QWidget* TForm::Window() const {
+    return window_;
 }
 
 void TForm::ContextPopup(int x, int y) {
@@ -658,140 +660,8 @@ void FormWindow::closeEvent(QCloseEvent* e) {
 }
 
 bool FormWindow::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && Application && form_->Visible() &&
+    if (e->type() == QEvent::WindowActivate && FormHost && form_->Visible() &&
         form_->WindowEnabled())
-        Dispatch([&] { Application->ActivateForm(form_); });
+        Dispatch([&] { FormHost->ActivateForm(form_); });
     return QWidget::event(e);
-}
-
-// ---- TApplication
-// --------------------------------------------------------------------------------
-
-TApplication::TApplication() : TComponent(nullptr) {
-    Application = this;
-}
-
-TApplication::~TApplication() {
-    DestroyComponents();
-    if (Application == this) Application = nullptr;
-    SetExceptionHandler(nullptr);
-}
-
-void TApplication::Initialize(int& argc, char** argv) {
-    if (!qApp) {
-        new QApplication(argc, argv);
-        ownsQtApp_ = true;
-    }
-    // The toolkit's application object takes the locale from the environment. Names on
-    // disk go through the process's character type (the archive library converts them
-    // with it): it stays UTF-8 whatever the user's locale, so names come out as stored.
-    if (!isUtf8(nl_langinfo(CODESET)) && !std::setlocale(LC_CTYPE, "C.UTF-8"))
-        std::setlocale(LC_CTYPE, "en_US.UTF-8");
-    QApplication::setQuitOnLastWindowClosed(false);
-    LoadEmbeddedFonts();
-    static InputRouter router;
-    qApp->installEventFilter(&router);
-    SetExceptionHandler([this](const std::exception& e) { ShowException(e); });
-}
-
-void TApplication::ShowException(const std::exception& e) {
-    MessageBox(WithFullStop(e.what()), title_, MB_OK | MB_ICONSTOP);
-}
-
-void TApplication::Run() {
-    if (terminated_) return;
-    if (mainForm_) mainForm_->Show();
-    if (terminated_) return;
-    runLoop_ = std::make_unique<QEventLoop>();
-    runLoop_->exec();
-    runLoop_.reset();
-}
-
-void TApplication::ProcessMessages() {
-    QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-void TApplication::Terminate() {
-    terminated_ = true;
-    for (TForm* f : forms_)
-        if (f->Modal() && f->ModalResult() == mrNone) f->SetModalResult(mrCancel);
-    if (runLoop_) runLoop_->exit(0);
-}
-
-int TApplication::HookMainWindow(TAppHook hook) {
-    int id = nextHookId_++;
-    hooks_.emplace_back(id, std::move(hook));
-    return id;
-}
-
-void TApplication::UnhookMainWindow(int id) {
-    std::erase_if(hooks_, [id](const auto& h) { return h.first == id; });
-}
-
-void TApplication::PostMessage(unsigned msg, uintptr_t wparam, intptr_t lparam) {
-    QMetaObject::invokeMethod(
-        qApp,
-        [this, msg, wparam, lparam] {
-            TMessage m{msg, wparam, lparam, 0};
-            auto hooks = hooks_;
-            Dispatch([&] {
-                for (auto& [id, hook] : hooks)
-                    if (hook(m)) break;
-            });
-        },
-        Qt::QueuedConnection);
-}
-
-void TApplication::ActivateForm(TForm* form) {
-    if (form == activeForm_) return;
-    TForm* old = activeForm_;
-    activeForm_ = form;
-    if (old) {
-        old->activateChanged(false);
-        if (old->OnDeactivate) Dispatch([&] { old->OnDeactivate(old); });
-    }
-    if (!form) return;
-    std::erase(activationOrder_, form);
-    activationOrder_.push_back(form);
-    form->activateChanged(true);
-    // The offscreen platform has no window stack to raise in.
-    if (QGuiApplication::platformName() != "offscreen") {
-        form->Window()->raise();
-        form->Window()->activateWindow();
-    }
-    if (!form->OnActivate || form == failedActivation_) return;
-    // An activation handler that fails shows the error box; when the box closes the
-    // activation comes back to the form, and running the handler again would fail again,
-    // for ever. That return does not run it.
-    try {
-        form->OnActivate(form);
-    } catch (const std::exception& e) {
-        TForm* saved = failedActivation_;
-        failedActivation_ = form;
-        Dispatch([&] { ShowException(e); });
-        failedActivation_ = saved;
-    }
-}
-
-void TApplication::formShown(TForm* f) {
-    ActivateForm(f);
-}
-
-void TApplication::formHidden(TForm* f) {
-    std::erase(activationOrder_, f);
-    if (activeForm_ != f) return;
-    TForm* next = nullptr;
-    for (auto it = activationOrder_.rbegin(); it != activationOrder_.rend(); ++it)
-        if ((*it)->Visible() && (*it)->WindowEnabled()) {
-            next = *it;
-            break;
-        }
-    ActivateForm(next);
-}
-
-void TApplication::formDestroyed(TForm* f) {
-    std::erase(forms_, f);
-    std::erase(activationOrder_, f);
-    if (activeForm_ == f) activeForm_ = nullptr;
-    if (mainForm_ == f) mainForm_ = nullptr;
 }

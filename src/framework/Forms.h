@@ -1,8 +1,7 @@
-// Forms and the application object. A form is a top-level window of fixed client size,
-// centred on the screen, whose frame and caption bar the framework draws itself into a
-// window surface; the non-client messages go through a replaceable message procedure so a
-// component can take the caption over. The application keeps track of the active form,
-// runs modal loops and reports errors that escape event handlers.
+// Forms. A form is a top-level window of fixed client size, centred on the screen, whose
+// frame and caption bar the framework draws itself into a window surface; the non-client
+// messages go through a replaceable message procedure so a component can take the caption
+// over. The application object is in Application.h.
 #pragma once
 
 #include <QEventLoop>
@@ -31,6 +30,36 @@ constexpr TModalResult mrRetry = 4;
 constexpr TModalResult mrIgnore = 5;
 constexpr TModalResult mrYes = 6;
 constexpr TModalResult mrNo = 7;
+
+// The application a form belongs to, as forms and dialogs see it. The application object
+// implements it; the forms know it only through this, so they do not depend on its unit.
+class TFormHost {
+  public:
+    virtual const std::string& Title() const = 0;
+    virtual TForm* MainForm() const = 0;
+    virtual void Terminate() = 0;
+    virtual bool Terminated() const = 0;
+    // The form that has the input focus among the application's windows.
+    virtual TForm* ActiveForm() const = 0;
+    virtual void ActivateForm(TForm* form) = 0;
+    virtual const std::vector<TForm*>& Forms() const = 0;
+    virtual const QImage& Icon() const = 0;
+    // A new window handle (each creation of a window gets a fresh one).
+    virtual uintptr_t NewHandle() = 0;
+
+  protected:
+    ~TFormHost() = default;
+
+  private:
+    friend class TForm;
+    virtual void formCreated(TForm* f) = 0;
+    virtual void formShown(TForm* f) = 0;
+    virtual void formHidden(TForm* f) = 0;
+    virtual void formDestroyed(TForm* f) = 0;
+};
+
+// The running application; null before it exists and after it has gone.
+extern TFormHost* FormHost;
 
 class FormWindow;
 
@@ -125,7 +154,9 @@ class TForm : public TWinControl {
     void ContextPopup(int x, int y);
 
     QWidget* ClientWidget() const override { return client_; }
-    FormWindow* Window() const { return window_; }
+    TForm* AsForm() const override { return const_cast<TForm*>(this); }
+    // The toolkit window of the whole form (frame, caption and client area).
+    QWidget* Window() const;
 
   protected:
     void CreateWnd() override;
@@ -159,102 +190,3 @@ class TForm : public TWinControl {
     QImage windowSurface_;
     TCanvas windowCanvas_;
 };
-
-// The toolkit window behind a form.
-class FormWindow : public QWidget {
-  public:
-    explicit FormWindow(TForm* form);
-    TForm* Form() const { return form_; }
-
-  protected:
-    void paintEvent(QPaintEvent*) override;
-    void mousePressEvent(QMouseEvent*) override;
-    void mouseMoveEvent(QMouseEvent*) override;
-    void mouseReleaseEvent(QMouseEvent*) override;
-    void keyPressEvent(QKeyEvent*) override;
-    void contextMenuEvent(QContextMenuEvent*) override;
-    void closeEvent(QCloseEvent*) override;
-    bool event(QEvent*) override;
-
-  private:
-    TForm* form_;
-    QPoint dragOffset_;
-    bool dragging_ = false;
-    int pressedButton_ = 0;
-};
-
-// ---- Application
-// ---------------------------------------------------------------------------------
-
-using TAppHook = std::function<bool(TMessage&)>;
-
-class TApplication : public TComponent {
-  public:
-    TApplication();
-    ~TApplication() override;
-
-    // Creates the toolkit application when there is none, loads the embedded fonts and
-    // installs the error box for errors that escape event handlers.
-    void Initialize(int& argc, char** argv);
-
-    const std::string& Title() const { return title_; }
-    void SetTitle(const std::string& title) { title_ = title; }
-    TForm* MainForm() const { return mainForm_; }
-    // Creates a form owned by the application; the first one becomes the main form.
-    template <class T>
-    void CreateForm(T*& reference) {
-        // A new main form begins a new session of the application.
-        if (!mainForm_) terminated_ = false;
-        reference = new T(this);
-        if (!mainForm_) mainForm_ = reference;
-    }
-    void SetMainForm(TForm* form) { mainForm_ = form; }
-
-    // Shows the main form and runs the message loop until it closes.
-    void Run();
-    void ProcessMessages();
-    void Terminate();
-    bool Terminated() const { return terminated_; }
-
-    // The error box: the text with a full stop, the title as caption, a stop icon, OK.
-    void ShowException(const std::exception& e);
-
-    // The application's own window: hooks see every message posted to it.
-    uintptr_t Handle() const { return 1; }
-    int HookMainWindow(TAppHook hook);
-    void UnhookMainWindow(int id);
-    // Posts a message to the application's window; hooks see it from the message loop.
-    void PostMessage(unsigned msg, uintptr_t wparam, intptr_t lparam);
-
-    // Activation: the form that has the input focus among the application's windows.
-    TForm* ActiveForm() const { return activeForm_; }
-    void ActivateForm(TForm* form);
-    const std::vector<TForm*>& Forms() const { return forms_; }
-    const QImage& Icon() const { return icon_; }
-    void SetIcon(const QImage& icon) { icon_ = icon; }
-
-    // A new window handle (each creation of a window gets a fresh one).
-    uintptr_t NewHandle() { return ++lastHandle_; }
-
-  private:
-    friend class TForm;
-    void formShown(TForm* f);
-    void formHidden(TForm* f);
-    void formDestroyed(TForm* f);
-
-    std::string title_;
-    TForm* mainForm_ = nullptr;
-    TForm* activeForm_ = nullptr;
-    TForm* failedActivation_ = nullptr;  // its error box is up
-    std::vector<TForm*> forms_;
-    std::vector<TForm*> activationOrder_;  // most recent last
-    std::vector<std::pair<int, TAppHook>> hooks_;
-    int nextHookId_ = 1;
-    uintptr_t lastHandle_ = 0x100;
-    bool terminated_ = false;
-    bool ownsQtApp_ = false;
-    QImage icon_;
-    std::unique_ptr<QEventLoop> runLoop_;
-};
-
-extern TApplication* Application;

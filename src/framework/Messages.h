@@ -39,6 +39,18 @@ enum HitTest : int {
     HTHELP = 21,
 };
 
+// Virtual-key codes: the keys a form and its controls see, whatever the toolkit calls them.
+enum VirtualKey : int {
+    VK_TAB = 9,
+    VK_RETURN = 13,
+    VK_ESCAPE = 27,
+    VK_SPACE = 32,
+    VK_LEFT = 37,
+    VK_UP = 38,
+    VK_RIGHT = 39,
+    VK_DOWN = 40,
+};
+
 // The update region of WM_NCPAINT when the whole frame is to be painted.
 constexpr uintptr_t NCPAINT_WHOLE_FRAME = 1;
 

@@ -9,6 +9,7 @@
 #include "forms/InstallerForms.h"
 #include "forms/MusicFailure.h"
 #include "music/tunedll.h"
+#include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
 

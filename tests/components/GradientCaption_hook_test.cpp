@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "components/GradientCaption.h"
+#include "framework/Application.h"
 #include "framework/SysMetrics.h"
 #include "framework/SysUtils.h"
 #include "support/GuiSupport.h"

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "components/GradientCaption.h"
+#include "framework/Application.h"
 #include "framework/SysMetrics.h"
 #include "support/GuiSupport.h"
 

@@ -13,6 +13,7 @@
 #include "forms/Unit3.h"
 #include "forms/Unit4.h"
 #include "forms/Unit5.h"
+#include "framework/Application.h"
 #include "platform/Platform.h"
 #include "support/GuiSupport.h"
 #include "support/TestSupport.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "forms/InstallerWindows.h"
+#include "framework/Application.h"
 #include "framework/SysMetrics.h"
 
 using namespace testing_support;

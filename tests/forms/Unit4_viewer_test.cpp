@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "forms/InstallerWindows.h"
+#include "framework/Application.h"
 #include "framework/SysUtils.h"
 
 using namespace testing_support;

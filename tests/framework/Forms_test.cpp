@@ -1,6 +1,7 @@
 // Window semantics the windows rely on: modal loops, activation, the error box, keys.
 #include <gtest/gtest.h>
 
+#include "framework/Application.h"
 #include "framework/Buttons.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QEvent>
 
+#include "framework/Application.h"
 #include "framework/ScreenUpdates.h"
 #include "framework/StdCtrls.h"
 #include "support/GuiSupport.h"

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdlib>
 
+#include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
 
