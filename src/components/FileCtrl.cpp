@@ -14,24 +14,17 @@
 
 namespace {
 
+// Drive letters are ASCII whatever the user's locale.
 char upper(char c) {
-    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-// Length of the character that starts with this byte (the code page is UTF-8).
-size_t charLength(unsigned char lead) {
-    if (lead < 0xC0) return 1;
-    if (lead < 0xE0) return 2;
-    if (lead < 0xF0) return 3;
-    return lead < 0xF8 ? 4 : 1;
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // Index of the next backslash at or after from, never inside a multi-byte character.
 size_t nextBackslash(const std::string& s, size_t from) {
-    for (size_t i = from; i < s.size(); i += charLength(static_cast<unsigned char>(s[i])))
+    for (size_t i = from; i < s.size(); i += Utf8CharLength(s, i))
         if (s[i] == '\\') return i;
     return std::string::npos;
 }
@@ -95,8 +88,8 @@ class CriticalErrorsFailed {
 };
 
 std::string casedLike(char letter, const std::string& text) {
-    return std::islower(static_cast<unsigned char>(letter)) ? AnsiLowerCaseFileName(text)
-                                                            : AnsiUpperCaseFileName(text);
+    return letter >= 'a' && letter <= 'z' ? AnsiLowerCaseFileName(text)
+                                          : AnsiUpperCaseFileName(text);
 }
 
 void throwIfFailed(unsigned code) {
@@ -129,7 +122,8 @@ size_t NthBackslash(const std::string& path, int n) {
 template <class Owner>
 class OwnerDrawDelegate : public QStyledItemDelegate {
   public:
-    explicit OwnerDrawDelegate(Owner* owner) : owner_(owner) {}
+    // The view owns its delegate and frees it with itself.
+    OwnerDrawDelegate(Owner* owner, QObject* view) : QStyledItemDelegate(view), owner_(owner) {}
     void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
         p->drawImage(o.rect.topLeft(), owner_->PaintItem(i.row(), o.rect.size(), stateOf(o)));
     }
@@ -144,7 +138,7 @@ class OwnerDrawDelegate : public QStyledItemDelegate {
 class OwnerDrawComboWidget : public QComboBox {
   public:
     explicit OwnerDrawComboWidget(TOwnerDrawComboBox* owner) : owner_(owner) {
-        setItemDelegate(new OwnerDrawDelegate(owner));
+        setItemDelegate(new OwnerDrawDelegate(owner, this));
         // Picks from the list and from the keys of the closed box alike.
         connect(this, qOverload<int>(&QComboBox::activated),
                 [this](int index) { owner_->PickItem(index); });
@@ -177,7 +171,7 @@ class OwnerDrawComboWidget : public QComboBox {
 class OwnerDrawListWidget : public QListWidget {
   public:
     explicit OwnerDrawListWidget(TOwnerDrawListBox* owner) : owner_(owner) {
-        setItemDelegate(new OwnerDrawDelegate(owner));
+        setItemDelegate(new OwnerDrawDelegate(owner, this));
         setUniformItemSizes(true);
         setSelectionMode(QAbstractItemView::SingleSelection);
     }
@@ -298,6 +292,16 @@ void TOwnerDrawListBox::ClearItems() {
 void TOwnerDrawListBox::AddItem(const std::string& text, const TBitmap* bitmap) {
     items_.push_back({text, bitmap});
     list_->addItem(QString::fromStdString(text));
+}
+
+void TOwnerDrawListBox::AddItems(const std::vector<std::string>& texts, const TBitmap* bitmap) {
+    QStringList all;
+    all.reserve(static_cast<qsizetype>(texts.size()));
+    for (const std::string& t : texts) {
+        items_.push_back({t, bitmap});
+        all.push_back(QString::fromStdString(t));
+    }
+    list_->addItems(all);
 }
 
 void TOwnerDrawListBox::SetItemHeight(int height) {
@@ -564,15 +568,17 @@ void TDirectoryListBox::BuildList() {
     if (pattern.empty() || pattern.back() != '\\') pattern += "\\";
     pattern += "*.*";
     std::vector<platform::FindData> found;
-    TStringList subs;
-    subs.SetSorted(true);  // equal names, ignoring case, are dropped
+    std::vector<std::string> names;
     if (platform::FindFiles(pattern, platform::FILE_ATTRIBUTE_DIRECTORY, found) == 0) {
         for (const platform::FindData& f : found)
             if ((f.Attributes & platform::FILE_ATTRIBUTE_DIRECTORY) && f.Name != "." &&
                 f.Name != "..")
-                subs.Add(f.Name);
+                names.push_back(f.Name);
     }
-    for (const std::string& s : subs.Items()) AddItem(s, &closedFolder_);
+    TStringList subs;
+    subs.SetSorted(true);  // equal names, ignoring case, are dropped
+    subs.AddStrings(names);
+    AddItems(subs.Items(), &closedFolder_);
     EndUpdate();
     if (HandleAllocated()) SetItemIndex(currentIndex);
 }
@@ -652,7 +658,7 @@ void TDirectoryListBox::DriveChange(char letter) {
 
 void TDirectoryListBox::SetCurrentDir(const std::string& path) {
     if (path.empty()) return;
-    bool same = caseSensitive_ ? AnsiCompareStr(path, currentDir_) == 0
+    bool same = caseSensitive_ ? path == currentDir_
                                : AnsiLowerCaseFileName(path) == AnsiLowerCaseFileName(currentDir_);
     if (same) return;
 

@@ -93,6 +93,7 @@ class TOwnerDrawListBox : public TWinControl {
     void EndUpdate();
     void ClearItems();
     void AddItem(const std::string& text, const TBitmap* bitmap);
+    void AddItems(const std::vector<std::string>& texts, const TBitmap* bitmap);
     void SetItemHeight(int height);
 
   private:

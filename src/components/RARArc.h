@@ -104,7 +104,7 @@ public:
     // Whether the last run got the archive open (false: it could not be opened at all).
     bool Opened() const { return opened_; }
     // Unpacked size of the entry being unpacked, in full 64 bits (the header record holds
-    // only the low 32).
+    // only the low 32); already the entry's own inside its OnExtracting.
     uint64_t EntrySize() const { return entrySize_; }
 
     TProcessDataProc OnProcessData;

@@ -44,7 +44,9 @@ TSpeedButton* button(TForm* form, const Placement& p, const char* caption) {
 
 }  // namespace
 
-double RoundHalfUp(double x) { return std::floor(x + 0.5); }
+double RoundHalfUp(double x) {
+    return std::floor(x + 0.5);
+}
 
 std::string SizeText(double bytes) {
     if (bytes > kMegabyte) return Format("%.0f Mb", RoundHalfUp(bytes / kMegabyte));
@@ -74,8 +76,10 @@ TForm2::TForm2(TComponent* owner) : TForm(owner) {
         Bevel1 = place(this, new TBevel(this), kBevel1);
         Bevel1->SetShape(TBevelShape::bsFrame);
         Bevel1->SetStyle(TBevelStyle::bsRaised);
-        Label1 = label(this, kLabel1, "Space free on this disk     ................................");
-        Label2 = label(this, kLabel2, "Space required for this      ................................");
+        Label1 =
+            label(this, kLabel1, "Space free on this disk     ................................");
+        Label2 =
+            label(this, kLabel2, "Space required for this      ................................");
         Label3 = label(this, kLabel3, "Size A");
         Label4 = label(this, kLabel4, "Size B");
         Label4->SetTransparent(true);
@@ -92,7 +96,12 @@ TForm2::TForm2(TComponent* owner) : TForm(owner) {
     SpeedButton3->OnClick = [this](TObject* s) { SpeedButton3Click(s); };
 }
 
-void TForm2::FormActivate(TObject*) { Label4->SetCaption(InstallOptions.SIZE + " Mb"); }
+void TForm2::FormActivate(TObject*) {
+    Label4->SetCaption(InstallOptions.SIZE + " Mb");
+    // Shown again by a Cancel while the run may still be finishing its entry: Install
+    // waits until the extraction window's display has ended.
+    SpeedButton1->SetEnabled(!Form5->Modal());
+}
 
 void TForm2::DriveComboBox1Change(TObject*) {
     // Started in a network folder without a letter: the space of that network root.
@@ -110,8 +119,12 @@ void TForm2::DriveComboBox1Change(TObject*) {
 }
 
 void TForm2::SpeedButton1Click(TObject*) {
+    // The extraction window can be shown again only once its last display has ended: a
+    // cancelled run returns into that display, nested below this click.
+    if (Form5->Modal()) return;
     Hide();
     Form5->ShowModal();
+    SpeedButton1->SetEnabled(true);
 }
 
 void TForm2::SpeedButton2Click(TObject*) {
@@ -119,4 +132,6 @@ void TForm2::SpeedButton2Click(TObject*) {
     Hide();
 }
 
-void TForm2::SpeedButton3Click(TObject*) { Close(); }
+void TForm2::SpeedButton3Click(TObject*) {
+    Close();
+}

@@ -108,7 +108,10 @@ void TForm5::SpeedButton1Click(TObject*) {
     }
     running_ = false;
 
-    if (!RAR1->Opened()) {
+    // A target too long for any entry is refused before the archive is opened: that is a
+    // failure of the installation, not an archive that cannot be loaded.
+    bool targetRefused = failures_ == std::vector<int>{ERAR_ECREATE};
+    if (!RAR1->Opened() && !targetRefused) {
         MessageDlg("Can`t load file " + InstallOptions.FILERAR, TMsgDlgType::mtWarning, mbOK);
         // Nothing was installed: the user may try again or cancel.
         if (!aborted_) EnableButtons();

@@ -1,5 +1,7 @@
 #include "framework/Forms.h"
 
+#include <langinfo.h>
+#include <strings.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -9,6 +11,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
+#include <clocale>
 
 #include "framework/Dialogs.h"
 #include "framework/Menus.h"
@@ -19,12 +22,16 @@ TApplication* Application = nullptr;
 
 namespace {
 
+bool isUtf8(const char* codeset) {
+    return strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "utf8") == 0;
+}
+
 // The client area of a form: paints the form's colour unless its brush is clear.
 class ClientArea : public ControlWidget {
-public:
+  public:
     ClientArea(TForm* form, QWidget* parent) : ControlWidget(form, parent), form_(form) {}
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         if (form_->BrushClear()) return;
         QPainter p(this);
@@ -34,28 +41,39 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override { e->ignore(); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { e->ignore(); }
 
-private:
+  private:
     TForm* form_;
 };
 
 int virtualKeyOf(int qtKey) {
     switch (qtKey) {
         case Qt::Key_Return:
-        case Qt::Key_Enter: return 13;
-        case Qt::Key_Escape: return 27;
-        case Qt::Key_Tab: return 9;
-        case Qt::Key_Space: return 32;
-        case Qt::Key_Up: return 38;
-        case Qt::Key_Down: return 40;
-        case Qt::Key_Left: return 37;
-        case Qt::Key_Right: return 39;
-        default: return qtKey;
+        case Qt::Key_Enter:
+            return 13;
+        case Qt::Key_Escape:
+            return 27;
+        case Qt::Key_Tab:
+            return 9;
+        case Qt::Key_Space:
+            return 32;
+        case Qt::Key_Up:
+            return 38;
+        case Qt::Key_Down:
+            return 40;
+        case Qt::Key_Left:
+            return 37;
+        case Qt::Key_Right:
+            return 39;
+        default:
+            return qtKey;
     }
 }
 
-// Keeps input away from forms disabled while another form is modal.
-class InputBlocker : public QObject {
-protected:
+// Keeps input away from forms disabled while another form is modal, and gives Alt+letter
+// to the form before the focused control sees it: the letter presses the control whose
+// caption underlines it and is never typed.
+class InputRouter : public QObject {
+  protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
         switch (e->type()) {
             case QEvent::MouseButtonPress:
@@ -65,20 +83,35 @@ protected:
             case QEvent::KeyRelease:
             case QEvent::Wheel:
             case QEvent::ContextMenu:
-            case QEvent::Shortcut: break;
-            default: return false;
+            case QEvent::Shortcut:
+                break;
+            default:
+                return false;
         }
         auto* w = qobject_cast<QWidget*>(watched);
         if (!w) return false;
-        if (auto* fw = dynamic_cast<FormWindow*>(w->window()))
-            return !fw->Form()->WindowEnabled();
+        auto* fw = dynamic_cast<FormWindow*>(w->window());
+        if (!fw) return false;
+        if (!fw->Form()->WindowEnabled()) return true;
+        if (e->type() == QEvent::KeyPress) return mnemonic(fw->Form(), static_cast<QKeyEvent*>(e));
         return false;
+    }
+
+  private:
+    static bool mnemonic(TForm* form, QKeyEvent* e) {
+        Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+        if (!(mods & Qt::AltModifier) || (mods & Qt::ControlModifier)) return false;
+        if (e->text().isEmpty() || !e->text()[0].isPrint()) return false;
+        TShiftState shift = ShiftStateOf(mods, Qt::NoButton);
+        Dispatch([&] { form->DialogChar(virtualKeyOf(e->key()), shift); });
+        return true;
     }
 };
 
 }  // namespace
 
-// ---- TForm ---------------------------------------------------------------------------------------
+// ---- TForm
+// ---------------------------------------------------------------------------------------
 
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
     window_ = new FormWindow(this);
@@ -115,7 +148,9 @@ void TForm::SetCaption(const std::string& caption) {
     if (HandleAllocated()) RedrawFrame();
 }
 
-void TForm::SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height); }
+void TForm::SetClientSize(int width, int height) {
+    SetBounds(Left(), Top(), width, height);
+}
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {
     if (style == borderStyle_) return;
@@ -134,8 +169,10 @@ void TForm::SetBorderIcons(TBorderIcons icons) {
 void TForm::SetWindowState(TWindowState s) {
     if (s == windowState_) return;
     windowState_ = s;
-    if (s == TWindowState::wsMinimized) window_->showMinimized();
-    else if (Visible()) window_->showNormal();
+    if (s == TWindowState::wsMinimized)
+        window_->showMinimized();
+    else if (Visible())
+        window_->showNormal();
     if (HandleAllocated()) RedrawFrame();
 }
 
@@ -151,34 +188,49 @@ void TForm::SetBrushClear(bool clear) {
 
 int TForm::FrameWidth() const {
     switch (borderStyle_) {
-        case TFormBorderStyle::bsNone: return 0;
+        case TFormBorderStyle::bsNone:
+            return 0;
         case TFormBorderStyle::bsSizeable:
-        case TFormBorderStyle::bsSizeToolWin: return GetSystemMetrics(SM_CXSIZEFRAME);
-        default: return GetSystemMetrics(SM_CXFIXEDFRAME);
+        case TFormBorderStyle::bsSizeToolWin:
+            return GetSystemMetrics(SM_CXSIZEFRAME);
+        default:
+            return GetSystemMetrics(SM_CXFIXEDFRAME);
     }
 }
 
 int TForm::FrameHeight() const {
     switch (borderStyle_) {
-        case TFormBorderStyle::bsNone: return 0;
+        case TFormBorderStyle::bsNone:
+            return 0;
         case TFormBorderStyle::bsSizeable:
-        case TFormBorderStyle::bsSizeToolWin: return GetSystemMetrics(SM_CYSIZEFRAME);
-        default: return GetSystemMetrics(SM_CYFIXEDFRAME);
+        case TFormBorderStyle::bsSizeToolWin:
+            return GetSystemMetrics(SM_CYSIZEFRAME);
+        default:
+            return GetSystemMetrics(SM_CYFIXEDFRAME);
     }
 }
 
 int TForm::CaptionHeight() const {
     switch (borderStyle_) {
-        case TFormBorderStyle::bsNone: return 0;
+        case TFormBorderStyle::bsNone:
+            return 0;
         case TFormBorderStyle::bsToolWindow:
-        case TFormBorderStyle::bsSizeToolWin: return GetSystemMetrics(SM_CYSMCAPTION);
-        default: return GetSystemMetrics(SM_CYCAPTION);
+        case TFormBorderStyle::bsSizeToolWin:
+            return GetSystemMetrics(SM_CYSMCAPTION);
+        default:
+            return GetSystemMetrics(SM_CYCAPTION);
     }
 }
 
-int TForm::WindowWidth() const { return Width() + 2 * FrameWidth(); }
-int TForm::WindowHeight() const { return Height() + 2 * FrameHeight() + CaptionHeight(); }
-TPoint TForm::ClientOrigin() const { return {FrameWidth(), FrameHeight() + CaptionHeight()}; }
+int TForm::WindowWidth() const {
+    return Width() + 2 * FrameWidth();
+}
+int TForm::WindowHeight() const {
+    return Height() + 2 * FrameHeight() + CaptionHeight();
+}
+TPoint TForm::ClientOrigin() const {
+    return {FrameWidth(), FrameHeight() + CaptionHeight()};
+}
 
 TRect TForm::WindowRect() const {
     QPoint p = window_->pos();
@@ -208,8 +260,8 @@ TRect TForm::CaptionButtonRect(unsigned hitTest) const {
     if (hitTest == HTCLOSE) return br;
     br = br.Offset(-(w + 2), 0);
     if (toolWindow(borderStyle_)) return {};
-    bool minMax = (borderIcons_ & (biMinimize | biMaximize)) &&
-                  borderStyle_ != TFormBorderStyle::bsDialog;
+    bool minMax =
+        (borderIcons_ & (biMinimize | biMaximize)) && borderStyle_ != TFormBorderStyle::bsDialog;
     if (minMax) {
         if (hitTest == HTMAXBUTTON) return br;
         br = br.Offset(-w, 0);
@@ -318,8 +370,11 @@ void TForm::WndProc(TMessage& m) {
         case WM_SETICON:
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE:
-        case WM_DISPLAYCHANGE: PaintNonClient(nullptr); break;
-        default: break;
+        case WM_DISPLAYCHANGE:
+            PaintNonClient(nullptr);
+            break;
+        default:
+            break;
     }
 }
 
@@ -364,16 +419,17 @@ void TForm::PaintCaptionBar(TCanvas& c, bool active) {
                     borderStyle_ == TFormBorderStyle::bsSizeable)) {
         const QImage& icon = !icon_.isNull() ? icon_ : (Application ? Application->Icon() : icon_);
         int s = GetSystemMetrics(SM_CXSMICON);
-        if (!icon.isNull()) c.StretchDraw({text.Left + 2, text.Top + 1, text.Left + 2 + s, text.Top + 1 + s}, icon);
+        if (!icon.isNull())
+            c.StretchDraw({text.Left + 2, text.Top + 1, text.Left + 2 + s, text.Top + 1 + s}, icon);
         text.Left += s + 2;
     }
     for (unsigned ht : {HTCLOSE, HTMAXBUTTON, HTMINBUTTON, HTHELP}) {
         TRect r = CaptionButtonRect(ht);
         if (r.IsEmpty()) continue;
-        unsigned glyph = ht == HTCLOSE       ? DFCS_CAPTIONCLOSE
-                         : ht == HTMAXBUTTON ? (windowState_ == TWindowState::wsMaximized
-                                                    ? DFCS_CAPTIONRESTORE
-                                                    : DFCS_CAPTIONMAX)
+        unsigned glyph = ht == HTCLOSE ? DFCS_CAPTIONCLOSE
+                         : ht == HTMAXBUTTON
+                             ? (windowState_ == TWindowState::wsMaximized ? DFCS_CAPTIONRESTORE
+                                                                          : DFCS_CAPTIONMAX)
                          : ht == HTMINBUTTON ? DFCS_CAPTIONMIN
                                              : DFCS_CAPTIONHELP;
         if ((ht == HTMAXBUTTON && !(borderIcons_ & biMaximize)) ||
@@ -399,9 +455,13 @@ QImage TForm::GrabWindow() const {
     return out;
 }
 
-void TForm::activateChanged(bool active) { Perform(WM_NCACTIVATE, active ? 1 : 0, 0); }
+void TForm::activateChanged(bool active) {
+    Perform(WM_NCACTIVATE, active ? 1 : 0, 0);
+}
 
-bool TForm::Active() const { return Application && Application->ActiveForm() == this; }
+bool TForm::Active() const {
+    return Application && Application->ActiveForm() == this;
+}
 
 void TForm::DoShow() {
     if (OnShow) OnShow(this);
@@ -451,7 +511,11 @@ void TForm::Close() {
 
 void TForm::SetModalResult(TModalResult r) {
     modalResult_ = r;
-    if (r != mrNone && modalLoop_) modalLoop_->exit(0);
+    if (r == mrNone || !modalLoop_) return;
+    modalLoop_->exit(0);
+    // The loop ends only once the handlers running inside it have returned, which for a
+    // long-running one may take a while: the window is closed now all the same.
+    SetVisible(false);
 }
 
 TModalResult TForm::ShowModal() {
@@ -492,7 +556,10 @@ bool TForm::KeyDown(int key, TShiftState shift) {
         if (key == 0) return true;
     }
     if (PopupMenu() && PopupMenu()->IsShortCut(ShortCutOf(key, shift))) return true;
-    // Offer the key to every control, as Alt+letter presses the button it underlines.
+    return DialogChar(key, shift);
+}
+
+bool TForm::DialogChar(int key, TShiftState shift) {
     std::vector<TControl*> pending(Controls().begin(), Controls().end());
     while (!pending.empty()) {
         TControl* c = pending.front();
@@ -510,12 +577,16 @@ void TForm::ContextPopup(int x, int y) {
     PopupMenu()->Popup(global.x(), global.y());
 }
 
-// ---- FormWindow ----------------------------------------------------------------------------------
+// ---- FormWindow
+// ----------------------------------------------------------------------------------
 
-FormWindow::FormWindow(TForm* form) : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), form_(form) {
+FormWindow::FormWindow(TForm* form)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), form_(form) {
     setMouseTracking(true);
     setAttribute(Qt::WA_QuitOnClose, false);
-    setFocusPolicy(Qt::StrongFocus);
+    // A click on the background or on a windowless control leaves the focus where it is;
+    // keys reach the window itself while none of its controls has the focus.
+    setFocusPolicy(Qt::NoFocus);
 }
 
 void FormWindow::paintEvent(QPaintEvent*) {
@@ -543,8 +614,9 @@ void FormWindow::mouseMoveEvent(QMouseEvent* e) {
     QPoint pos = e->position().toPoint();
     int hit = form_->HitTest(pos.x(), pos.y());
     Dispatch([&] {
-        form_->Perform(WM_SETCURSOR, form_->Handle(),
-                       static_cast<intptr_t>(hit & 0xFFFF) | (static_cast<intptr_t>(WM_MOUSEMOVE) << 16));
+        form_->Perform(
+            WM_SETCURSOR, form_->Handle(),
+            static_cast<intptr_t>(hit & 0xFFFF) | (static_cast<intptr_t>(WM_MOUSEMOVE) << 16));
     });
 }
 
@@ -555,7 +627,8 @@ void FormWindow::mouseReleaseEvent(QMouseEvent* e) {
     QPoint pos = e->position().toPoint();
     if (!pressed || form_->HitTest(pos.x(), pos.y()) != pressed) return;
     Dispatch([&] {
-        if (pressed == HTCLOSE) form_->Close();
+        if (pressed == HTCLOSE)
+            form_->Close();
         else if (pressed == HTMINBUTTON && (form_->BorderIcons() & biMinimize))
             form_->SetWindowState(TWindowState::wsMinimized);
         else if (pressed == HTMAXBUTTON && (form_->BorderIcons() & biMaximize))
@@ -591,9 +664,12 @@ bool FormWindow::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-// ---- TApplication --------------------------------------------------------------------------------
+// ---- TApplication
+// --------------------------------------------------------------------------------
 
-TApplication::TApplication() : TComponent(nullptr) { Application = this; }
+TApplication::TApplication() : TComponent(nullptr) {
+    Application = this;
+}
 
 TApplication::~TApplication() {
     DestroyComponents();
@@ -606,10 +682,15 @@ void TApplication::Initialize(int& argc, char** argv) {
         new QApplication(argc, argv);
         ownsQtApp_ = true;
     }
+    // The toolkit's application object takes the locale from the environment. Names on
+    // disk go through the process's character type (the archive library converts them
+    // with it): it stays UTF-8 whatever the user's locale, so names come out as stored.
+    if (!isUtf8(nl_langinfo(CODESET)) && !std::setlocale(LC_CTYPE, "C.UTF-8"))
+        std::setlocale(LC_CTYPE, "en_US.UTF-8");
     QApplication::setQuitOnLastWindowClosed(false);
     LoadEmbeddedFonts();
-    static InputBlocker blocker;
-    qApp->installEventFilter(&blocker);
+    static InputRouter router;
+    qApp->installEventFilter(&router);
     SetExceptionHandler([this](const std::exception& e) { ShowException(e); });
 }
 
@@ -626,7 +707,9 @@ void TApplication::Run() {
     runLoop_.reset();
 }
 
-void TApplication::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void TApplication::ProcessMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void TApplication::Terminate() {
     terminated_ = true;
@@ -690,7 +773,9 @@ void TApplication::ActivateForm(TForm* form) {
     }
 }
 
-void TApplication::formShown(TForm* f) { ActivateForm(f); }
+void TApplication::formShown(TForm* f) {
+    ActivateForm(f);
+}
 
 void TApplication::formHidden(TForm* f) {
     std::erase(activationOrder_, f);

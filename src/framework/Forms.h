@@ -35,7 +35,7 @@ constexpr TModalResult mrNo = 7;
 class FormWindow;
 
 class TForm : public TWinControl {
-public:
+  public:
     explicit TForm(TComponent* owner);
     ~TForm() override;
 
@@ -63,7 +63,8 @@ public:
 
     // Showing and closing. A modal form runs its own loop until its modal result is set;
     // Close ends that loop (modal) or hides the form (not modal); hiding a modal form keeps
-    // its loop running; the other forms take no input meanwhile.
+    // its loop running; the other forms take no input meanwhile. A modal form hides as
+    // soon as its modal result is set; Modal() stays true until its loop has ended.
     void SetVisible(bool v) override;
     void Close();
     TModalResult ShowModal();
@@ -117,13 +118,16 @@ public:
 
     // Keyboard: the form's shortcuts (context menu items, Alt+letter of its buttons).
     virtual bool KeyDown(int key, TShiftState shift);
+    // Offers Alt+letter to every control of the form; true when one acted on it. Comes
+    // before the focused control sees the key.
+    bool DialogChar(int key, TShiftState shift) override;
     // Context menu at a client position.
     void ContextPopup(int x, int y);
 
     QWidget* ClientWidget() const override { return client_; }
     FormWindow* Window() const { return window_; }
 
-protected:
+  protected:
     void CreateWnd() override;
     virtual void DoShow();
     virtual void DoHide();
@@ -132,7 +136,7 @@ protected:
     void PaintCaptionBar(TCanvas& canvas, bool active);
     void layoutWindow();
 
-private:
+  private:
     void activateChanged(bool active);
     friend class TApplication;
     friend class FormWindow;
@@ -158,11 +162,11 @@ private:
 
 // The toolkit window behind a form.
 class FormWindow : public QWidget {
-public:
+  public:
     explicit FormWindow(TForm* form);
     TForm* Form() const { return form_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
@@ -172,19 +176,20 @@ protected:
     void closeEvent(QCloseEvent*) override;
     bool event(QEvent*) override;
 
-private:
+  private:
     TForm* form_;
     QPoint dragOffset_;
     bool dragging_ = false;
     int pressedButton_ = 0;
 };
 
-// ---- Application ---------------------------------------------------------------------------------
+// ---- Application
+// ---------------------------------------------------------------------------------
 
 using TAppHook = std::function<bool(TMessage&)>;
 
 class TApplication : public TComponent {
-public:
+  public:
     TApplication();
     ~TApplication() override;
 
@@ -231,7 +236,7 @@ public:
     // A new window handle (each creation of a window gets a fresh one).
     uintptr_t NewHandle() { return ++lastHandle_; }
 
-private:
+  private:
     friend class TForm;
     void formShown(TForm* f);
     void formHidden(TForm* f);

@@ -5,8 +5,9 @@
 #include <QFile>
 #include <csetjmp>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <memory>
+
+#include "platform/Platform.h"
 
 namespace {
 
@@ -21,6 +22,12 @@ void onError(j_common_ptr info) {
 }
 
 void onMessage(j_common_ptr) {}  // warnings of damaged data stay quiet
+
+// The windows' pictures are a few hundred pixels wide; a declared size beyond this is a
+// damaged or hostile file, not a picture to allocate for.
+constexpr unsigned kMaxSide = 4096;
+// No picture file comes near this; a larger one is not read into memory.
+constexpr size_t kMaxFileBytes = 16 * 1024 * 1024;
 
 }  // namespace
 
@@ -43,10 +50,18 @@ QImage DecodeJpeg(const std::string& bytes) {
         jpeg_destroy_decompress(&cinfo);
         return {};
     }
+    if (cinfo.image_width > kMaxSide || cinfo.image_height > kMaxSide) {
+        jpeg_destroy_decompress(&cinfo);
+        return {};
+    }
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
     image = QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
                    QImage::Format_RGB888);
+    if (image.isNull()) {
+        jpeg_destroy_decompress(&cinfo);
+        return {};
+    }
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW row = image.scanLine(static_cast<int>(cinfo.output_scanline));
         jpeg_read_scanlines(&cinfo, &row, 1);
@@ -57,11 +72,16 @@ QImage DecodeJpeg(const std::string& bytes) {
 }
 
 QImage LoadJpegFile(const std::string& nativePath) {
-    std::ifstream in(nativePath, std::ios::binary);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(platform::OpenRegularFile(nativePath),
+                                                       &std::fclose);
     if (!in) return {};
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return DecodeJpeg(ss.str());
+    std::string bytes;
+    char chunk[65536];
+    while (size_t n = std::fread(chunk, 1, sizeof chunk, in.get())) {
+        if (bytes.size() + n > kMaxFileBytes) return {};
+        bytes.append(chunk, n);
+    }
+    return DecodeJpeg(bytes);
 }
 
 QImage LoadJpegResource(const QString& resource) {

@@ -9,7 +9,8 @@
 
 #include "framework/SysUtils.h"
 
-// ---- TLabel --------------------------------------------------------------------------------------
+// ---- TLabel
+// --------------------------------------------------------------------------------------
 
 TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
     SetBounds(0, 0, 65, 17);
@@ -19,8 +20,10 @@ unsigned TLabel::textFlags() const {
     unsigned f = DT_EXPANDTABS;
     if (wordWrap_) f |= DT_WORDBREAK;
     if (!showAccelChar_) f |= DT_NOPREFIX;
-    if (alignment_ == TTextAlign::taCenter) f |= DT_CENTER;
-    else if (alignment_ == TTextAlign::taRightJustify) f |= DT_RIGHT;
+    if (alignment_ == TTextAlign::taCenter)
+        f |= DT_CENTER;
+    else if (alignment_ == TTextAlign::taRightJustify)
+        f |= DT_RIGHT;
     return f;
 }
 
@@ -78,6 +81,11 @@ void TLabel::FontChanged() {
     Invalidate();
 }
 
+void TLabel::Loaded() {
+    TGraphicControl::Loaded();
+    adjustBounds();
+}
+
 void TLabel::Paint() {
     TCanvas& c = Canvas();
     TRect r = ClientRect();
@@ -96,9 +104,12 @@ void TLabel::Paint() {
     c.DrawText(caption_, r, textFlags());
 }
 
-// ---- toolkit widgets -----------------------------------------------------------------------------
+// ---- toolkit widgets
+// -----------------------------------------------------------------------------
 
-void ApplyFont(QWidget* w, const TFont& font) { w->setFont(font.ToQFont()); }
+void ApplyFont(QWidget* w, const TFont& font) {
+    w->setFont(font.ToQFont());
+}
 
 void ApplyColors(QWidget* w, TColor background, TColor text) {
     QPalette pal = w->palette();
@@ -115,10 +126,10 @@ namespace {
 
 // Forwards a toolkit widget's clicks to its control.
 class ClickForwarder : public QObject {
-public:
+  public:
     ClickForwarder(TControl* control, QObject* parent) : QObject(parent), control_(control) {}
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* e) override {
         if (e->type() == QEvent::MouseButtonPress) {
             auto* m = static_cast<QMouseEvent*>(e);
@@ -133,7 +144,7 @@ protected:
         return false;
     }
 
-private:
+  private:
     TControl* control_;
     bool pressed_ = false;
 };
@@ -146,13 +157,17 @@ TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
     SetWidget(edit_);
     SetColor(clWindow);
     ApplyColors(edit_, clWindow, clWindowText);
+    // The window's font from the start, not the toolkit's default.
+    ApplyFont(edit_, Font());
     QObject::connect(edit_, &QLineEdit::textChanged, [this] {
         if (OnChange) Dispatch([this] { OnChange(this); });
     });
     SetBounds(0, 0, 121, 21);
 }
 
-std::string TEdit::Text() const { return edit_->text().toStdString(); }
+std::string TEdit::Text() const {
+    return edit_->text().toStdString();
+}
 
 void TEdit::SetText(const std::string& text) {
     if (Text() == text) return;
@@ -171,17 +186,9 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner) {
     SetWidget(editor_);
     editor_->viewport()->installEventFilter(new ClickForwarder(this, editor_));
     SetColor(clWindow);
+    FontChanged();
     SetScrollBars(TScrollStyle::ssNone);
     SetBounds(0, 0, 185, 89);
-}
-
-std::string TMemo::Text() const {
-    std::string out;
-    for (QTextBlock b = editor_->document()->begin(); b.isValid(); b = b.next()) {
-        if (b != editor_->document()->begin()) out += "\r\n";
-        out += b.text().toStdString();
-    }
-    return out;
 }
 
 namespace {
@@ -200,7 +207,53 @@ void checkCapacity(size_t length, size_t capacity) {
     if (length > capacity) throw EOutOfResources("Text exceeds memo capacity");
 }
 
+// The toolkit looks for a break opportunity across the whole rest of a run without one,
+// for every line it wraps off that run: quadratic in the run's length. A run longer than
+// any line of the box breaks anywhere in any case, so it gets a zero-width break
+// opportunity after each of its characters; the box's text is read without them.
+constexpr char16_t kBreak = 0x200B;
+constexpr qsizetype kLongRun = 256;
+
+QString withBreaks(const QString& line) {
+    QString out;
+    qsizetype runStart = 0;
+    auto flush = [&](qsizetype end) {
+        if (end - runStart <= kLongRun) {
+            out += QStringView(line).mid(runStart, end - runStart);
+            return;
+        }
+        out.reserve(out.size() + 2 * (end - runStart));
+        for (qsizetype i = runStart; i < end; ++i) {
+            out += line[i];
+            // Never between the halves of a surrogate pair.
+            if (!line[i].isHighSurrogate()) out += QChar(kBreak);
+        }
+    };
+    for (qsizetype i = 0; i < line.size(); ++i)
+        if (line[i].isSpace()) {
+            flush(i);
+            out += line[i];
+            runStart = i + 1;
+        }
+    flush(line.size());
+    return out;
+}
+
+std::string withoutBreaks(QString text) {
+    text.remove(QChar(kBreak));
+    return text.toStdString();
+}
+
 }  // namespace
+
+std::string TMemo::Text() const {
+    std::string out;
+    for (QTextBlock b = editor_->document()->begin(); b.isValid(); b = b.next()) {
+        if (b != editor_->document()->begin()) out += "\r\n";
+        out += withoutBreaks(b.text());
+    }
+    return out;
+}
 
 void TMemo::SetText(const std::string& text) {
     // A first check before splitting, so that a far too long text costs no copies: the
@@ -218,7 +271,7 @@ void TMemo::SetLines(const TStringList& lines) {
     QString all;
     for (int i = 0; i < lines.Count(); ++i) {
         if (i) all += '\n';
-        all += QString::fromStdString(lines[i]);
+        all += withBreaks(QString::fromStdString(lines[i]));
     }
     editor_->setPlainText(all);
     editor_->moveCursor(QTextCursor::Start);
@@ -230,10 +283,12 @@ int TMemo::LineCount() const {
 }
 
 std::string TMemo::Line(int i) const {
-    return editor_->document()->findBlockByNumber(i).text().toStdString();
+    return withoutBreaks(editor_->document()->findBlockByNumber(i).text());
 }
 
-void TMemo::Clear() { editor_->clear(); }
+void TMemo::Clear() {
+    editor_->clear();
+}
 
 void TMemo::SetReadOnly(bool r) {
     readOnly_ = r;

@@ -11,7 +11,7 @@ enum class TTextAlign { taLeftJustify, taRightJustify, taCenter };
 
 // A windowless line (or block) of text; sizes itself to its text unless AutoSize is off.
 class TLabel : public TGraphicControl {
-public:
+  public:
     explicit TLabel(TComponent* owner);
 
     const std::string& Caption() const { return caption_; }
@@ -27,11 +27,13 @@ public:
     bool ShowAccelChar() const { return showAccelChar_; }
     void SetShowAccelChar(bool s);
 
-protected:
+  protected:
     void Paint() override;
     void FontChanged() override;
+    // Sizes the label to the text its stored description gave it.
+    void Loaded() override;
 
-private:
+  private:
     unsigned textFlags() const;
     void adjustBounds();
 
@@ -48,24 +50,24 @@ void ApplyFont(QWidget* w, const TFont& font);
 void ApplyColors(QWidget* w, TColor background, TColor text);
 
 class TEdit : public TWinControl {
-public:
+  public:
     explicit TEdit(TComponent* owner);
     std::string Text() const;
     void SetText(const std::string& text);
     QLineEdit* LineEdit() const { return edit_; }
     TNotifyEvent OnChange;
 
-protected:
+  protected:
     void FontChanged() override;
 
-private:
+  private:
     QLineEdit* edit_;
 };
 
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 
 class TMemo : public TWinControl {
-public:
+  public:
     explicit TMemo(TComponent* owner);
 
     // The most characters a memo holds, line breaks counted as CR LF. Far above any text a
@@ -94,10 +96,10 @@ public:
     void SetColor(TColor c) override;
     QPlainTextEdit* Editor() const { return editor_; }
 
-protected:
+  protected:
     void FontChanged() override;
 
-private:
+  private:
     QPlainTextEdit* editor_;
     bool readOnly_ = false;
     bool wordWrap_ = true;

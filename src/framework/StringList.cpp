@@ -1,6 +1,7 @@
 #include "framework/StringList.h"
 
 #include <QCollator>
+#include <QCollatorSortKey>
 #include <QString>
 #include <algorithm>
 
@@ -65,6 +66,47 @@ int TStringList::Add(const std::string& s) {
     items_.insert(items_.begin() + index, s);
     Changed();
     return index;
+}
+
+void TStringList::AddStrings(const std::vector<std::string>& strings) {
+    if (strings.empty()) return;
+    if (!sorted_) {
+        items_.insert(items_.end(), strings.begin(), strings.end());
+        Changed();
+        return;
+    }
+    // Items already held come first, so that among equal strings they are the ones kept.
+    struct Keyed {
+        QCollatorSortKey key;
+        const std::string* text;
+    };
+    std::vector<std::string> old = std::move(items_);
+    std::vector<Keyed> all;
+    all.reserve(old.size() + strings.size());
+    const QCollator& c = collator(caseSensitive_);
+    for (const std::vector<std::string>* list :
+         std::initializer_list<const std::vector<std::string>*>{&old, &strings})
+        for (const std::string& s : *list) {
+            // Keys do not follow the collator's case setting everywhere: fold case first.
+            QString text = QString::fromUtf8(s);
+            all.push_back({c.sortKey(caseSensitive_ ? text : text.toCaseFolded()), &s});
+        }
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Keyed& a, const Keyed& b) { return a.key.compare(b.key) < 0; });
+    std::vector<std::string> merged;
+    merged.reserve(all.size());
+    const Keyed* previous = nullptr;
+    for (const Keyed& k : all) {
+        bool duplicate = previous && previous->key.compare(k.key) == 0;
+        if (duplicate && duplicates_ == TDuplicates::dupError) {
+            items_ = std::move(old);
+            throw EInvalidOperation("String list does not allow duplicates");
+        }
+        if (!duplicate || duplicates_ == TDuplicates::dupAccept) merged.push_back(*k.text);
+        previous = &k;
+    }
+    items_ = std::move(merged);
+    Changed();
 }
 
 void TStringList::Insert(int index, const std::string& s) {

@@ -21,6 +21,9 @@ public:
 
     // Adds in order, or at the sorted place; returns the index (-1 for an ignored duplicate).
     int Add(const std::string& s);
+    // Adds many at once: the same result as adding them one by one, but a sorted list is
+    // sorted once (its comparison keys computed once per string).
+    void AddStrings(const std::vector<std::string>& strings);
     void Insert(int index, const std::string& s);
     void Delete(int index);
     void Clear();

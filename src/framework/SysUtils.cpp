@@ -1,5 +1,7 @@
 #include "framework/SysUtils.h"
 
+#include <QString>
+
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -76,14 +78,46 @@ std::string WithFullStop(const std::string& text) {
     return text;
 }
 
-std::string AnsiLowerCaseFileName(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
+size_t Utf8CharLength(const std::string& s, size_t i) {
+    if (i >= s.size()) return 0;
+    unsigned char lead = static_cast<unsigned char>(s[i]);
+    size_t n = lead < 0xC2 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 1;
+    if (n == 1 || i + n > s.size()) return 1;
+    for (size_t k = 1; k < n; ++k)
+        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
+    return n;
 }
 
-std::string AnsiUpperCaseFileName(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
+namespace {
+
+template <class Map>
+std::string mapCharacters(const std::string& s, Map map) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0, n; i < s.size(); i += n) {
+        n = Utf8CharLength(s, i);
+        unsigned char lead = static_cast<unsigned char>(s[i]);
+        if (n == 1) {
+            // ASCII maps to ASCII; a byte that is not UTF-8 is left alone.
+            out += lead < 0x80 ? static_cast<char>(map(lead)) : s[i];
+            continue;
+        }
+        QString c = QString::fromUtf8(s.data() + i, static_cast<qsizetype>(n));
+        char32_t code = c.size() == 2 ? QChar::surrogateToUcs4(c[0], c[1]) : c[0].unicode();
+        char32_t mapped = map(code);
+        out += QString::fromUcs4(&mapped, 1).toStdString();
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string AnsiLowerCaseFileName(const std::string& s) {
+    return mapCharacters(s, [](char32_t c) { return QChar::toLower(c); });
+}
+
+std::string AnsiUpperCaseFileName(const std::string& s) {
+    return mapCharacters(s, [](char32_t c) { return QChar::toUpper(c); });
 }
 
 std::string ExtractFilePath(const std::string& path) {

@@ -64,9 +64,14 @@ int StrToInt(const std::string& text);
 // Adds a full stop when the text's last character has a code above that of ".".
 std::string WithFullStop(const std::string& text);
 
-// File-name case conversions of the platform (ASCII letters only, as in its code page).
-std::string AnsiLowerCaseFileName(std::string s);
-std::string AnsiUpperCaseFileName(std::string s);
+// Length in bytes of the character at s[i] in the code page (UTF-8): a byte that does not
+// start a well-formed sequence is a character of its own. 0 past the end.
+size_t Utf8CharLength(const std::string& s, size_t i);
+
+// File-name case conversions: whole characters by the Unicode case tables, the same in
+// every locale; bytes that are not well-formed UTF-8 are kept as they are.
+std::string AnsiLowerCaseFileName(const std::string& s);
+std::string AnsiUpperCaseFileName(const std::string& s);
 
 // The last component of a platform path's directory part, with its trailing "\".
 std::string ExtractFilePath(const std::string& path);

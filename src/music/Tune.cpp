@@ -3,7 +3,10 @@
 #include "music/tunedll.h"
 
 #include <SDL.h>
+#include <fcntl.h>
 #include <libopenmpt/libopenmpt.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -73,10 +76,17 @@ TUNEmoduleInfo Describe(openmpt_module* m) {
 
 // Reads a whole file; 0 or the error code.
 int ReadFile(const char* name, std::vector<char>& out) {
-    std::FILE* f = std::fopen(name, "rb");
-    if (!f)
+    // Only a regular file is read; a FIFO must not hold the program up waiting for a writer.
+    int fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return errno == ENOENT || errno == ENOTDIR ? TUNE_ERROR_FILE_MISSING
                                                    : TUNE_ERROR_FILE_UNREADABLE;
+    struct stat st {};
+    std::FILE* f = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? fdopen(fd, "rb") : nullptr;
+    if (!f) {
+        close(fd);
+        return TUNE_ERROR_FILE_UNREADABLE;
+    }
     out.clear();
     char buf[65536];
     size_t n;

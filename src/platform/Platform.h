@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <string>
@@ -174,6 +175,11 @@ std::string GetCurrentDirectory();
 unsigned SetCurrentDirectory(const std::string& path);
 uint32_t GetFileAttributes(const std::string& path);  // INVALID_FILE_ATTRIBUTES on failure
 unsigned CreateDirectory(const std::string& path);    // 0 or error code
+
+// Opens a native path for reading only when it names a regular file (links followed). A
+// medium may hold anything under a file's name: a FIFO, a device or a folder is refused
+// without blocking. Returns the open file, or null.
+std::FILE* OpenRegularFile(const std::string& nativePath);
 
 struct FindData {
     std::string Name;

@@ -4,6 +4,7 @@
 #include <blkid/blkid.h>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -30,6 +31,9 @@ struct State {
     bool loaded = false;
     std::vector<Drive> drives;
     std::map<char, std::string> currentPerDrive;  // letter -> native directory
+    // The drive the process's current directory was entered through: a folder that is
+    // also another drive's root (a separate /home) stays a folder of this drive.
+    char currentDrive = 0;
     unsigned errorMode = 0;
     DiskSpaceQuery spaceQuery;
     ShellOpenHandler shellHandler;
@@ -40,8 +44,15 @@ State& state() {
     return s;
 }
 
+// Drive letters are ASCII whatever the user's locale.
 char lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+char upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+bool isLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 std::string nativeRootDir(const Drive& d) {
@@ -155,13 +166,20 @@ Drive describe(const Drive& d, uint32_t want) {
 }
 
 bool isDriveSpec(const std::string& p) {
-    return p.size() >= 2 && p[1] == ':' && std::isalpha(static_cast<unsigned char>(p[0]));
+    return p.size() >= 2 && p[1] == ':' && isLetter(p[0]);
 }
 
 std::string nativeCwd() {
     char buf[PATH_MAX];
     if (!getcwd(buf, sizeof buf)) return "/";
     return buf;
+}
+
+// Whether the native path lies on the drive (its root or below).
+bool holds(const Drive& d, const std::string& native) {
+    const std::string& root = d.NativeRoot;
+    return root.empty() || native == root ||
+           (startsWith(native, root) && native.size() > root.size() && native[root.size()] == '/');
 }
 
 // Drive whose root holds the native path (the longest matching root wins). A media drive
@@ -172,16 +190,23 @@ const Drive* driveOfNative(const std::string& native) {
     size_t bestLen = 0;
     for (const Drive& d : state().drives) {
         if (!d.Device.empty() && !d.Ready) continue;
-        const std::string& root = d.NativeRoot;
-        bool match = root.empty() || native == root ||
-                     (native.compare(0, root.size(), root) == 0 && native.size() > root.size() &&
-                      native[root.size()] == '/');
-        if (match && (best == nullptr || root.size() > bestLen)) {
+        if (holds(d, native) && (best == nullptr || d.NativeRoot.size() > bestLen)) {
             best = &d;
-            bestLen = root.size();
+            bestLen = d.NativeRoot.size();
         }
     }
     return best;
+}
+
+// The drive of the process's current directory: the one it was entered through while it
+// still holds it, else the drive whose root holds it.
+const Drive* currentDriveOf(const std::string& nativeCwdPath) {
+    ensureLoaded();
+    for (const Drive& d : state().drives)
+        if (d.Letter == state().currentDrive && (d.Device.empty() || d.Ready) &&
+            holds(d, nativeCwdPath))
+            return &d;
+    return driveOfNative(nativeCwdPath);
 }
 
 // Removes "." and ".." components of an absolute native path, lexically, never above the
@@ -290,6 +315,7 @@ void SetDrives(std::vector<Drive> drives) {
     }
     s.drives = std::move(drives);
     s.currentPerDrive.clear();
+    s.currentDrive = 0;
     for (const Drive& d : s.drives) s.currentPerDrive[d.Letter] = nativeRootDir(d);
 }
 
@@ -316,7 +342,7 @@ std::optional<std::vector<Drive>> ParseDriveMap(const std::string& text) {
         std::string field;
         std::getline(fields, field, ',');
         auto eq = field.find('=');
-        if (eq != 1 || !std::isalpha(static_cast<unsigned char>(field[0]))) return std::nullopt;
+        if (eq != 1 || !isLetter(field[0])) return std::nullopt;
         Drive d;
         d.Letter = lower(field[0]);
         d.NativeRoot = field.substr(2);
@@ -715,21 +741,21 @@ std::string ToNative(const std::string& platformPath) {
     } else if (!p.empty() && (p[0] == '\\' || p[0] == '/')) {
         // Root of the current drive.
         std::string cwd = nativeCwd();
-        drive = driveOfNative(cwd);
+        drive = currentDriveOf(cwd);
         std::string root = drive ? drive->NativeRoot : "";
         return normalise(root + slashes(p), root);
     } else {
         base = nativeCwd();
-        drive = driveOfNative(base);
+        drive = currentDriveOf(base);
     }
     std::string root = drive ? drive->NativeRoot : "";
     std::string joined = p.empty() ? base : base + "/" + slashes(p);
     return normalise(joined, root);
 }
 
-std::string FromNative(const std::string& nativePath) {
-    std::string native = nativePath.empty() ? "/" : nativePath;
-    const Drive* d = driveOfNative(native);
+namespace {
+
+std::string fromNativeOn(const std::string& native, const Drive* d) {
     if (!d) {
         std::string out = "\\\\unix" + native;
         std::replace(out.begin() + 2, out.end(), '/', '\\');
@@ -739,9 +765,16 @@ std::string FromNative(const std::string& nativePath) {
     std::replace(rest.begin(), rest.end(), '/', '\\');
     if (rest.empty()) rest = "\\";
     std::string out;
-    out += static_cast<char>(std::toupper(static_cast<unsigned char>(d->Letter)));
+    out += upper(d->Letter);
     out += ':';
     return out + rest;
+}
+
+}  // namespace
+
+std::string FromNative(const std::string& nativePath) {
+    std::string native = nativePath.empty() ? "/" : nativePath;
+    return fromNativeOn(native, driveOfNative(native));
 }
 
 // ---- Program ---------------------------------------------------------------------------------
@@ -840,15 +873,22 @@ unsigned GetDiskFreeSpace(const std::string& root, DiskSpace& space) {
 // ---- Directories and files -------------------------------------------------------------------
 
 std::string GetCurrentDirectory() {
-    return FromNative(nativeCwd());
+    std::string native = nativeCwd();
+    return fromNativeOn(native, currentDriveOf(native));
 }
 
 unsigned SetCurrentDirectory(const std::string& path) {
     if (path.empty()) return ERROR_INVALID_NAME;
+    // The drive the path goes through: the one it names, the current one for a relative
+    // or rooted path, none for a network path.
+    const Drive* through = nullptr;
     if (isDriveSpec(path)) {
         const Drive* d = findDrive(path[0]);
         if (!d) return ERROR_INVALID_NAME;
         if (notReady(*d)) return ERROR_NOT_READY;
+        through = d;
+    } else if (!startsWith(path, "\\\\")) {
+        through = currentDriveOf(nativeCwd());
     }
     std::string native = ToNative(path);
     if (native.empty()) return ERROR_PATH_NOT_FOUND;
@@ -859,11 +899,31 @@ unsigned SetCurrentDirectory(const std::string& path) {
     if (!S_ISDIR(st.st_mode)) return ERROR_DIRECTORY;
     if (chdir(native.c_str()) != 0) return ErrorFromErrno(errno);
     std::string now = nativeCwd();
-    if (const Drive* d = driveOfNative(now)) state().currentPerDrive[d->Letter] = now;
+    const Drive* d = through && holds(*through, now) ? through : driveOfNative(now);
+    state().currentDrive = d ? d->Letter : 0;
+    if (d) state().currentPerDrive[d->Letter] = now;
     return ERROR_SUCCESS;
 }
 
+std::FILE* OpenRegularFile(const std::string& nativePath) {
+    // Opening without blocking: a FIFO without a writer would otherwise wait for one.
+    int fd = open(nativePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    std::FILE* f = fdopen(fd, "rb");
+    if (!f) close(fd);
+    return f;
+}
+
 uint32_t GetFileAttributes(const std::string& path) {
+    // An empty name names nothing, not the current directory.
+    if (path.empty()) return INVALID_FILE_ATTRIBUTES;
     std::string native = ToNative(path);
     if (native.empty()) return INVALID_FILE_ATTRIBUTES;
     if (isDriveSpec(path)) {

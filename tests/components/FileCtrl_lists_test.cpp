@@ -2,6 +2,8 @@
 // navigation, drive changes and their failures, and the process's current directory.
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -207,6 +209,47 @@ TEST_F(Lists, AncestorPathsStepOverMultiByteCharacters) {
     EXPECT_EQ(fs::current_path(), fs::path(c / "表計/Ränne"));
     EXPECT_EQ(NthBackslash("C:\\表\\R", 2), std::string("C:\\表").size());
     EXPECT_EQ(NthBackslash("C:\\表", 2), std::string::npos);
+    // A byte that is not UTF-8 (Latin-1 é) is a character of its own.
+    MakeDirs(c / "caf\xE9/Sub");
+    list->SetCurrentDir("C:\\caf\xE9\\Sub");
+    EXPECT_EQ(texts(), (Texts{"C:\\", "caf\xE9", "Sub"}));
+    EXPECT_EQ(list->GetItemPath(1), "C:\\caf\xE9");
+}
+
+TEST_F(Lists, AFolderThatIsAnotherDrivesRootStaysAFolderOfItsDrive) {
+    MakeDirs(c / "home/user");
+    DriveMapScope scope({MakeDrive('c', c.Path()), MakeDrive('d', c / "home")});
+    ASSERT_EQ(platform::SetCurrentDirectory("C:\\Games"), 0u);
+    show();
+    list->SetCurrentDir("C:\\home");
+    EXPECT_EQ(list->CurrentDir(), "C:\\home");
+    EXPECT_EQ(combo->DriveLetter(), 'c');
+    EXPECT_EQ(texts(), (Texts{"C:\\", "home", "user"}));
+    list->SetCurrentDir("..");
+    EXPECT_EQ(list->CurrentDir(), "C:\\");
+    pick('d');
+    EXPECT_EQ(list->CurrentDir(), "D:\\");
+    list->SetCurrentDir("user");
+    EXPECT_EQ(list->CurrentDir(), "D:\\user");
+    expectProcessInCurrentDir();
+}
+
+TEST_F(Lists, LettersAndLabelsDoNotFollowTheLocale) {
+    // A Turkish locale has an i and an I of its own.
+    std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "tr_TR.UTF-8")) GTEST_SKIP() << "no tr_TR.UTF-8 locale";
+    MakeDirs(e / "i");
+    DriveMapScope scope({MakeDrive('c', c.Path(), platform::DRIVE_FIXED, "Été"),
+                         MakeDrive('i', e / "i", platform::DRIVE_FIXED, "Disk1")});
+    show();
+    Texts lower = driveTexts();
+    combo->SetTextCase(TTextCase::tcUpperCase);
+    Texts upper = driveTexts();
+    unsigned code = platform::SetCurrentDirectory("I:\\");
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(lower, (Texts{"c: [été]", "i: [disk1]"}));
+    EXPECT_EQ(upper, (Texts{"C: [ÉTÉ]", "I: [DISK1]"}));
+    EXPECT_EQ(code, 0u);
 }
 
 TEST_F(Lists, SubDirectoriesSortedWithoutCaseDuplicatesHiddenOnesOrFiles) {

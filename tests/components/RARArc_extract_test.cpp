@@ -214,6 +214,46 @@ TEST_F(Extraction, DamagedOrCutHeaderEndsTheRunAsAFailure) {
     EXPECT_EQ(events.back(), "error 12");
 }
 
+TEST_F(Extraction, BytesAfterTheEndBlockDoNotMakeAnArchiveDamaged) {
+    std::string big;
+    for (int i = 0; i < 30000; ++i) big += static_cast<char>((i * 7919) % 251);
+    file("big.bin", big);
+    file("a.txt", "a");
+    WriteFile(root / "comment.txt", "Tarnwick disk 1");
+    struct Case {
+        const char* name;
+        std::string extra = {}, comment = {}, volumes = {};
+    };
+    std::vector<Case> cases = {{"plain"},
+                               {"recovery record", "-rr10%"},
+                               {"locked", "-k"},
+                               {"quick open", "-qo+"},
+                               {"comment", "", root / "comment.txt"},
+                               {"volumes", "", "", "10k"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(root / "p");
+        MakeDirs(root / "p");
+        RarOptions o;
+        o.extra = c.extra;
+        o.commentFile = c.comment;
+        o.volumeSize = c.volumes;
+        o.store = !c.volumes.empty();
+        MakeRar(root / "p/x.rar", source, {"big.bin", "a.txt"}, o);
+        std::string first = c.volumes.empty() ? root / "p/x.rar" : root / "p/x.part1.rar";
+        // Each volume padded to whole 2 KiB blocks, and a block more.
+        for (const std::string& v : Volumes(first)) {
+            std::string bytes = ReadFile(v);
+            WriteFile(v, bytes + std::string(2048 + 2048 - bytes.size() % 2048, '\0'));
+        }
+        rar.SetArchiveName(platform::FromNative(first));
+        events.clear();
+        EXPECT_TRUE(rar.Extract());
+        EXPECT_EQ(events.back(), "extract a.txt ok");
+        EXPECT_EQ(ReadFile(target + "/big.bin"), big);
+    }
+}
+
 TEST_F(Extraction, MissingMiddleVolume) {
     std::string big;
     for (int i = 0; i < 40000; ++i) big += static_cast<char>((i * 31) % 253);
@@ -258,6 +298,44 @@ TEST_F(Extraction, MissingMiddleVolume) {
     EXPECT_EQ(asks, 1);
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back().rfind("error ", 0), 0u);
+}
+
+// A first volume linked from elsewhere (an installer copied off its medium): the library
+// looks for the next volumes beside the linked file, and the prompt names the medium's drive.
+TEST_F(Extraction, LinkedFirstVolumeLeadsToTheRealVolumes) {
+    file("big.bin", std::string(40000, 'x'));
+    RarOptions o;
+    o.volumeSize = "15k";
+    o.store = true;
+    std::string medium = root / "medium";
+    MakeDirs(medium);
+    MakeDirs(root / "run");
+    MakeRar(medium + "/m.rar", source, {"big.bin"}, o);
+    auto volumes = Volumes(medium + "/m.part1.rar");
+    ASSERT_GE(volumes.size(), 3u);
+    drives.reset();
+    drives = std::make_unique<DriveMapScope>(std::vector<platform::Drive>{
+        MakeDrive('c', root.Path()), MakeDrive('d', medium, platform::DRIVE_CDROM)});
+    rar.SetArchiveName("C:\\run\\m.part1.rar");
+    for (std::string link : {medium + "/m.part1.rar", std::string("../medium/m.part1.rar")}) {
+        fs::remove(root / "run/m.part1.rar");
+        fs::create_symlink(link, root / "run/m.part1.rar");
+        fs::rename(volumes[1], root / "away.rar");
+        std::vector<std::string> calls;
+        rar.OnVolumeChange = [&](TObject*, char* name, int mode) {
+            calls.push_back(std::to_string(mode) + " " + name);
+            if (mode == RAR_VOL_ASK && fs::exists(root / "away.rar"))
+                fs::rename(root / "away.rar", volumes[1]);
+            return calls.size() < 5 ? 1 : 0;
+        };
+        fs::remove_all(target);
+        MakeDirs(target);
+        EXPECT_TRUE(rar.Extract()) << link;
+        EXPECT_EQ(ReadFile(target + "/big.bin"), std::string(40000, 'x'));
+        ASSERT_GE(calls.size(), 2u);
+        EXPECT_EQ(calls[0], "0 D:\\m.part2.rar") << link;
+        EXPECT_EQ(calls[1], "1 D:\\m.part2.rar") << link;
+    }
 }
 
 TEST_F(Extraction, EntryThatCannotBeCreatedDoesNotStopTheOthers) {

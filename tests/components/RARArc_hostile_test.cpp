@@ -83,4 +83,71 @@ TEST_F(Hostile, LinkChainCannotRedirectALaterWrite) {
     EXPECT_EQ(ReadFile(target + "/a/l2"), "written through links");
 }
 
+TEST_F(Hostile, PathsTheLibraryCannotHoldAreRefused) {
+    // The library cuts target + name to 2047 bytes and would write under the cut name.
+    WriteFile(source + "/a.txt", "short");
+    WriteFile(source + "/long/name.txt", "long");
+    WriteFile(source + "/\xC3\xA9\xC3\xA9.txt", "two-byte letters");
+    MakeRar(root / "n.rar", source, {"a.txt", "long/name.txt", "\xC3\xA9\xC3\xA9.txt"});
+    rar.SetArchiveName("C:\\n.rar");
+    struct Case {
+        size_t targetLength;  // native bytes
+        std::vector<std::string> written;
+        size_t refused;
+        int extracting;  // OnExtracting calls; the longest target is refused before opening
+    };
+    const std::vector<Case> cases = {
+        {2041, {"a.txt"}, 2, 3},                          // "/a.txt" just fits
+        {2039, {"a.txt"}, 2, 3},                          // 7 letters fit, their 9 bytes do not
+        {2038, {"a.txt", "\xC3\xA9\xC3\xA9.txt"}, 1, 3},  // 9 bytes just fit
+        {2046, {}, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.targetLength);
+        fs::remove_all(target);
+        std::string deep = MakeDeepDir(target, c.targetLength);
+        rar.SetTargetDir(platform::FromNative(deep));
+        errors.clear();
+        int extracting = 0;
+        rar.OnExtracting = [&](TObject*, RARHeaderData&) { ++extracting; };
+        EXPECT_FALSE(rar.Extract());
+        EXPECT_EQ(ListFiles(target), [&] {
+            std::vector<std::string> w;
+            for (const auto& f : c.written) w.push_back(deep.substr(target.size() + 1) + "/" + f);
+            return w;
+        }());
+        EXPECT_EQ(errors, std::vector<int>(c.refused, ERAR_ECREATE));
+        EXPECT_EQ(extracting, c.extracting);
+        EXPECT_TRUE(outside().empty());
+    }
+}
+
+TEST_F(Hostile, VolumesThatAreNotRegularFilesAreRefusedWithoutWaiting) {
+    std::string data;
+    for (int i = 0; i < 60000; ++i) data += static_cast<char>((i * 2654435761u) >> 24);
+    WriteFile(source + "/big.dat", data);
+    RarOptions split;
+    split.volumeSize = "20k";
+    split.store = true;
+    for (bool oldNaming : {false, true})
+        for (size_t fifoAt : {0, 1, 2}) {
+            SCOPED_TRACE(std::to_string(oldNaming) + " " + std::to_string(fifoAt));
+            for (const auto& v : Volumes(root / "v.part1.rar")) fs::remove(v);
+            for (const auto& v : Volumes(root / "v.rar")) fs::remove(v);
+            MakeRar(root / "v.rar", source, {"big.dat"}, split);
+            std::vector<std::string> volumes = Volumes(root / "v.part1.rar");
+            if (oldNaming) volumes = ToOldNaming(root / "v.part1.rar");
+            ASSERT_GT(volumes.size(), 2u);
+            fs::remove(volumes[fifoAt]);
+            BlockingFifo fifo(volumes[fifoAt]);
+            rar.SetArchiveName(platform::FromNative(volumes[0]));
+            errors.clear();
+            EXPECT_FALSE(rar.Extract());
+            EXPECT_FALSE(fifo.ReaderBlocked());
+            // Every volume on the disk is checked before the archive is opened.
+            EXPECT_EQ(errors, std::vector<int>{ERAR_EOPEN});
+            EXPECT_FALSE(rar.Opened());
+        }
+}
+
 }  // namespace

@@ -1,9 +1,14 @@
 // The rules of install.ini, on real files in a program folder of the test's own.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <clocale>
 #include <filesystem>
+#include <fstream>
 
 #include "forms/InstallOptions.h"
+#include "framework/IniFile.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -52,6 +57,15 @@ TEST_F(Settings, KeysAndValues) {
     }
 }
 
+TEST_F(Settings, LowerCaseNamesAreFoundInATurkishLocaleToo) {
+    std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "tr_TR.UTF-8")) GTEST_SKIP() << "no tr_TR.UTF-8 locale";
+    TInstallOptions o = load("[options]\nfiles.....=3\nfilerar...=game.rar\n");
+    std::setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(o.FILES, "3");
+    EXPECT_EQ(o.FILERAR, "game.rar");
+}
+
 TEST_F(Settings, LongValuesKeepTheirFirst250Characters) {
     std::string value(300, 'x');
     value[249] = 'y';
@@ -88,6 +102,33 @@ TEST_F(Settings, MissingFileOrSectionLeavesEveryFieldEmpty) {
     EXPECT_EQ(noSection.APPZ, "");
     EXPECT_EQ(noSection.SIZE, "");
     EXPECT_EQ(RegFilePath, ProgramDirectory());
+}
+
+TEST_F(Settings, HostileFilesCostBoundedMemoryAndNeverBlock) {
+    // A 100 MB line: only the first 2047 characters of a value are ever delivered.
+    {
+        std::ofstream out(program / "install.ini", std::ios::binary);
+        out << "[OPTIONS]\nAPPZ......= \"";
+        std::string block(1 << 20, 'x');
+        for (int i = 0; i < 100; ++i) out << block;
+        out << "\"  \nSIZE......=7\n";
+    }
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    TIniFile ini(ProgramDirectory() + "install.ini");
+    EXPECT_EQ(ini.ReadString("OPTIONS", "APPZ......", "-"), std::string(2047, 'x'));
+    EXPECT_EQ(ini.ReadString("OPTIONS", "SIZE......", "-"), "7");
+    getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 16 * 1024) << "KiB more at the peak";
+
+    // Things that are not regular files are no settings at all.
+    std::filesystem::remove(program / "install.ini");
+    std::filesystem::create_symlink("/dev/zero", program / "install.ini");
+    EXPECT_EQ(load("").APPZ, "");
+    std::filesystem::remove(program / "install.ini");
+    BlockingFifo fifo(program / "install.ini");
+    EXPECT_EQ(load("").APPZ, "");
+    EXPECT_FALSE(fifo.ReaderBlocked());
 }
 
 }  // namespace

@@ -84,7 +84,8 @@ TEST_F(DirectoryWindow, SpaceCheckAtTheEdges) {
             Form2->DriveComboBox1Change(Form2->DriveComboBox1);
             EXPECT_EQ(Form2->Label3->Caption(), k.label);
             EXPECT_EQ(Form2->Label3->Font().Color(), k.enough ? clBlack : clRed);
-            EXPECT_EQ(Form2->Caption(), k.enough ? "Select a Directory" : "Insufficient space on this disk!");
+            EXPECT_EQ(Form2->Caption(),
+                      k.enough ? "Select a Directory" : "Insufficient space on this disk!");
         }
     }});
 }
@@ -185,14 +186,17 @@ TEST_F(MakeDirectory, ExistingNameWarnsAndTheProposalComesBack) {
     });
     ASSERT_EQ(dialogs.Count(), 1);
     EXPECT_EQ(dialogs.Last().Caption, "Warning");
-    EXPECT_EQ(dialogs.Last().Text, "The Taken Directory already exists, please choose another name!");
+    EXPECT_EQ(dialogs.Last().Text,
+              "The Taken Directory already exists, please choose another name!");
     EXPECT_EQ(Form2->DirectoryListBox1->CurrentDir(), "C:\\Games");
 }
 
 TEST_F(MakeDirectory, PlatformRefusalsGoToTheErrorBox) {
     WriteFile(c / "Games/afile", "x");
-    for (auto [name, text] : std::vector<std::pair<std::string, std::string>>{
-             {"missing\\new", "Invalid filename."}, {"afile", "I/O error 183."}}) {
+    for (auto [name, text] :
+         std::vector<std::pair<std::string, std::string>>{{"missing\\new", "Invalid filename."},
+                                                          {"afile", "I/O error 183."},
+                                                          {"", "Invalid filename."}}) {
         DialogRecorder dialogs;
         makeDir(name, [&] {
             EXPECT_TRUE(Form3->Visible());
@@ -208,6 +212,51 @@ TEST_F(MakeDirectory, NameWithABackslashMakesTheLastLevel) {
         EXPECT_TRUE(fs::is_directory(c / "Games/Race/Tracks"));
         EXPECT_EQ(Form2->DirectoryListBox1->CurrentDir(), "C:\\Games\\Race\\Tracks");
     });
+}
+
+TEST_F(MakeDirectory, KeyboardAsAUserTypesIt) {
+    inDirectoryWindow({[&] {
+        Form2->DriveComboBox1->SetFocus();
+        PressKey(Form2, Qt::Key_E);  // a plain letter picks a drive
+        EXPECT_EQ(Form2->DriveComboBox1->DriveLetter(), 'e');
+        PressKey(Form2, Qt::Key_M, Qt::AltModifier);
+        ASSERT_TRUE(Form3->Visible());
+        Form3->Edit1->SetFocus();
+        PressKey(Form3, Qt::Key_O, Qt::AltModifier);  // Ok, and no "o" typed
+        EXPECT_TRUE(fs::is_directory(e / "Tarnwick"));
+        EXPECT_EQ(Form2->DirectoryListBox1->CurrentDir(), "E:\\Tarnwick");
+        Form2->DirectoryListBox1->SetFocus();
+        Form2->DirectoryListBox1->SetItemIndex(0);
+        PressKey(Form2, Qt::Key_Return);  // opens the root
+        EXPECT_EQ(Form2->DirectoryListBox1->CurrentDir(), "E:\\");
+        PressKey(Form2, Qt::Key_C, Qt::AltModifier);  // Cancel, not drive c:
+        EXPECT_EQ(Form2->ModalResult(), mrCancel);
+        EXPECT_EQ(Form2->DriveComboBox1->DriveLetter(), 'e');
+    }});
+}
+
+TEST_F(MakeDirectory, ClicksLeaveTheFocusInTheNameField) {
+    MakeDirs(c / "Games/Taken");
+    DialogRecorder dialogs;
+    makeDir("Taken", [&] {
+        Form3->Edit1->SetFocus();
+        Form3->Edit1->SetText("Taken");
+        Click(Form3->SpeedButton1);  // warns again: the folder exists
+        Click(Form3, 140, 80);       // the window's background
+        EXPECT_EQ(dialogs.Count(), 2);
+        EXPECT_EQ(Form3->Window()->focusWidget(), Form3->Edit1->Widget());
+    });
+}
+
+TEST_F(DirectoryWindow, LabelsFitTheirTextAndTheNameFieldHasTheWindowFont) {
+    for (TLabel* l : {Form2->Label1, Form2->Label3, Form3->Label1, Form5->Label1, Form5->Label2}) {
+        TCanvas probe;
+        probe.SetFont(l->Font());
+        EXPECT_EQ(l->Width(), probe.TextWidth(l->Caption())) << l->Caption();
+    }
+    QFont window = Form3->Font().ToQFont(), field = Form3->Edit1->LineEdit()->font();
+    EXPECT_EQ(field.family(), window.family());
+    EXPECT_EQ(field.pixelSize(), window.pixelSize());
 }
 
 }  // namespace

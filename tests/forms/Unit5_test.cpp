@@ -208,6 +208,28 @@ TEST_F(Installation, OneVolumeKeepsTheVolumeGaugeAtZero) {
     EXPECT_EQ(Form5->Gauge2->PercentComplete(), 0);
 }
 
+TEST_F(Installation, PerEntryGaugeRangeIsTheEntryBeingUnpacked) {
+    openWindows("NONE");
+    DialogRecorder dialogs;
+    // Per entry: the range in its entry event, then each other range its data events saw.
+    std::vector<std::vector<int>> ranges;
+    install({[&] {
+        auto extracting = Form5->RAR1->OnExtracting;
+        Form5->RAR1->OnExtracting = [&, extracting](TObject* s, RARHeaderData& h) {
+            extracting(s, h);
+            ranges.push_back({Form5->Gauge1->MaxValue()});
+        };
+        auto data = Form5->RAR1->OnProcessData;
+        Form5->RAR1->OnProcessData = [&, data](TObject* s, unsigned char* a, int n, int64_t p) {
+            if (ranges.back().back() != Form5->Gauge1->MaxValue())
+                ranges.back().push_back(Form5->Gauge1->MaxValue());
+            return data(s, a, n, p);
+        };
+        extract();
+    }});
+    EXPECT_EQ(ranges, (std::vector<std::vector<int>>{{70000}, {10009}, {0}, {8}}));
+}
+
 TEST_F(Installation, CancelDuringTheRun) {
     openWindows();
     DialogRecorder dialogs;
@@ -255,6 +277,42 @@ TEST_F(Installation, CancelBeforeExtractAndThenInstall) {
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"Install Completed!"}));
 }
 
+TEST_F(Installation, InstallWhileACancelledRunFinishesItsEntryWaitsForIt) {
+    openWindows();
+    DialogRecorder dialogs;
+    holdCleanup = true;
+    int entries = 0;
+    bool refused = false;
+    install({[&] {
+        auto extracting = Form5->RAR1->OnExtracting;
+        Form5->RAR1->OnExtracting = [&, extracting](TObject* s, RARHeaderData& h) {
+            if (++entries == 1)
+                QTimer::singleShot(0, [&] {
+                    Click(Form5->SpeedButton2);
+                    Click(Form2->SpeedButton1);  // the run is still unpacking the entry
+                    refused =
+                        Form5->Running() && Form2->Visible() && !Form2->SpeedButton1->Enabled();
+                });
+            extracting(s, h);
+        };
+        extract();
+        QTimer::singleShot(0, when([] { return !Form5->Modal(); },
+                                   [&, extracting] {
+                                       EXPECT_TRUE(Form2->SpeedButton1->Enabled());
+                                       Form5->RAR1->OnExtracting = extracting;
+                                       QTimer::singleShot(0, when([] { return Form5->Modal(); },
+                                                                  [&] {
+                                                                      extract();
+                                                                      holdCleanup = false;
+                                                                  }));
+                                       Click(Form2->SpeedButton1);
+                                   }));
+    }});
+    EXPECT_TRUE(refused);
+    expectPayloadInstalled();
+    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"Install Completed!"}));
+}
+
 TEST_F(Installation, CancelOnADiskPromptEndsTheInstallation) {
     openWindows();
     fs::remove(medium + "/game.part2.rar");
@@ -274,6 +332,11 @@ TEST_F(Installation, CancelOnADiskPromptEndsTheInstallation) {
 }
 
 TEST_F(Installation, FailedRunsAreNotReportedAsComplete) {
+    std::string deep;
+    auto enterDeepTarget = [&](size_t length) {
+        deep = MakeDeepDir(target, length);
+        ASSERT_EQ(platform::SetCurrentDirectory(platform::FromNative(deep)), 0u);
+    };
     struct Case {
         const char* name;
         std::function<void()> arrange;
@@ -286,10 +349,16 @@ TEST_F(Installation, FailedRunsAreNotReportedAsComplete) {
          }, "the archive is damaged"},
         {"cannot create", [&] { WriteFile(target + "/DATA", "in the way"); },
          "a file could not be created in the target directory"},
+        // Paths the library would cut short: some entries, or all before the archive opens.
+        {"names too long", [&] { enterDeepTarget(2030); },
+         "a file could not be created in the target directory"},
+        {"target too long", [&] { enterDeepTarget(2046); },
+         "a file could not be created in the target directory"},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
         resetTarget();
+        deep.clear();
         for (const auto& v : Volumes(medium + "/game.part1.rar")) fs::remove(v);
         RarOptions o;
         o.volumeSize = "20k";
@@ -299,15 +368,23 @@ TEST_F(Installation, FailedRunsAreNotReportedAsComplete) {
         openWindows();
         shell.clear();
         DialogRecorder dialogs;
+        holdCleanup = true;  // the clean-up's Cancel would close the window under the check
         install({[&] {
             extract();
             EXPECT_TRUE(Form5->Visible());  // the user may retry or cancel
             EXPECT_TRUE(Form5->SpeedButton1->Enabled());
+            holdCleanup = false;
         }});
         ASSERT_EQ(dialogs.Count(), 1);
         EXPECT_EQ(dialogs.Last().Caption, "Warning");
         EXPECT_NE(dialogs.Last().Text.find(c.reason), std::string::npos) << dialogs.Last().Text;
         EXPECT_TRUE(shell.empty());
+        // Whatever was written has its full name inside the target.
+        std::vector<std::string> payloadFiles = ListFiles(payload);
+        for (const auto& f : deep.empty() ? std::vector<std::string>{} : ListFiles(target))
+            EXPECT_TRUE(std::count(payloadFiles.begin(), payloadFiles.end(),
+                                   f.substr(std::min(f.size(), deep.size() - target.size()))) == 1)
+                << f;
     }
 }
 
@@ -334,11 +411,13 @@ TEST_F(Installation, MissingArchiveWarnsAndLeavesTheWindowUsable) {
     for (const auto& v : Volumes(medium + "/game.part1.rar")) fs::remove(v);
     openWindows();
     DialogRecorder dialogs;
+    holdCleanup = true;
     install({[&] {
         extract();
         EXPECT_TRUE(Form5->Visible());
         EXPECT_TRUE(Form5->SpeedButton1->Enabled());
         EXPECT_TRUE(Form5->SpeedButton2->Enabled());
+        holdCleanup = false;
     }});
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"Can`t load file game.part1.rar"}));
     EXPECT_TRUE(shell.empty());

@@ -107,6 +107,24 @@ TEST(Jpeg, DecodesThroughLibjpegAndRefusesOtherData) {
     EXPECT_NEAR(qRed(out.pixel(3, 3)), 200, 8);
     EXPECT_TRUE(DecodeJpeg("not a picture at all").isNull());
     EXPECT_TRUE(DecodeJpeg("").isNull());
+
+    // The same few hundred bytes declaring other sizes: huge ones are refused unread.
+    std::string small(bytes.constData(), static_cast<size_t>(bytes.size()));
+    size_t sof = small.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    struct Case {
+        unsigned width, height;
+        bool decoded;
+    };
+    for (Case c : {Case{4096, 16, true}, Case{4097, 16, false}, Case{16, 12000, false},
+                   Case{12000, 12000, false}}) {
+        std::string patched = small;
+        patched[sof + 5] = static_cast<char>(c.height >> 8);
+        patched[sof + 6] = static_cast<char>(c.height);
+        patched[sof + 7] = static_cast<char>(c.width >> 8);
+        patched[sof + 8] = static_cast<char>(c.width);
+        EXPECT_EQ(!DecodeJpeg(patched).isNull(), c.decoded) << c.width << " x " << c.height;
+    }
 }
 
 TEST(StringList, SortedListIgnoresCaseAndDuplicates) {

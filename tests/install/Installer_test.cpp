@@ -57,4 +57,20 @@ TEST_F(Program, PlayingMusicItEndsWhenTerminated) {
     EXPECT_EQ(log, "");
 }
 
+TEST_F(Program, WithoutADisplayItSaysSoAndFails) {
+    // No display named at all, and one named that cannot be reached.
+    for (std::string display : {"DISPLAY=", "DISPLAY=:4711"}) {
+        std::string output;
+        int status = testing_support::Run(
+            "cd " + Quote(medium.Path()) +
+                " && env SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM= WAYLAND_DISPLAY= " + display +
+                " timeout 30 " + Quote(std::string(INSTALLER_BUILD_DIR) + "/bin/installer"),
+            &output);
+        EXPECT_EQ(status, 1) << display << "\n" << output;
+        EXPECT_NE(output.find("no display could be opened"), std::string::npos) << output;
+        EXPECT_NE(output.find("WAYLAND_DISPLAY"), std::string::npos) << output;
+        EXPECT_EQ(output.find("Reinstalling"), std::string::npos) << output;
+    }
+}
+
 }  // namespace

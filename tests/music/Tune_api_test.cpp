@@ -117,6 +117,7 @@ TEST_F(TuneApi, LoadFailuresGiveHandleZeroAndTheLibrarysMessage) {
     std::string module = testing_support::ReadFile(Module());
     testing_support::WriteFile(dir_ / "cut.mod", module.substr(0, 200));
     testing_support::MakeDirs(dir_ / "folder.dat");
+    testing_support::BlockingFifo fifo(dir_ / "fifo.dat");
     struct Case {
         std::string name;
         int code;
@@ -132,6 +133,7 @@ TEST_F(TuneApi, LoadFailuresGiveHandleZeroAndTheLibrarysMessage) {
         {dir_ / "cut.mod", TUNE_ERROR_NOT_A_MODULE,
          "The file is not a music module of a known format"},
         {dir_ / "folder.dat", TUNE_ERROR_FILE_UNREADABLE, "Module file cannot be read"},
+        {dir_ / "fifo.dat", TUNE_ERROR_FILE_UNREADABLE, "Module file cannot be read"},
         {"", TUNE_ERROR_FILE_MISSING, "Module file not found"},
     };
     for (const auto& c : cases) {
@@ -139,6 +141,7 @@ TEST_F(TuneApi, LoadFailuresGiveHandleZeroAndTheLibrarysMessage) {
         EXPECT_EQ(TUNEgetLastError(), c.code) << c.name;
         EXPECT_STREQ(TUNEgetErrorMessage(TUNEgetLastError()), c.message) << c.name;
     }
+    EXPECT_FALSE(fifo.ReaderBlocked());
     EXPECT_EQ(TUNEloadModule(nullptr), 0u);
     ExpectError(TUNE_ERROR_INVALID_ARGUMENT);
     // A failure does not disturb what works: the module still loads afterwards.

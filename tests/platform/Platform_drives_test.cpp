@@ -251,7 +251,8 @@ TEST(LiveDrives, FieldsLeftToTheSystemComeFromTheRealFileSystem) {
     DriveMapScope scope({MakeDrive('c', "/"), live, missing});
     std::optional<Drive> x = DriveOf('x');
     ASSERT_TRUE(x);
-    const MountEntry* m = MountOf(ReadMounts(), fs::canonical(root.Path()).string());
+    const std::vector<MountEntry> mounts = ReadMounts();
+    const MountEntry* m = MountOf(mounts, fs::canonical(root.Path()).string());
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(x->FileSystem, m->FileSystem);
     EXPECT_EQ(x->Flags, FlagsOfFileSystem(m->FileSystem, m->Options));
@@ -267,7 +268,7 @@ TEST(LiveDrives, FieldsLeftToTheSystemComeFromTheRealFileSystem) {
     EXPECT_EQ(GetNetworkConnection("X:", remote), unsigned{ERROR_NOT_CONNECTED});
 
     // Memory file systems read as RAM disks.
-    const MountEntry* shm = MountOf(ReadMounts(), "/dev/shm");
+    const MountEntry* shm = MountOf(mounts, "/dev/shm");
     if (shm && shm->MountPoint == "/dev/shm" && IsRamFileSystem(shm->FileSystem)) {
         Drive ram = MakeDrive('r', "/dev/shm");
         ram.Given = 0;

@@ -7,11 +7,13 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QWindow>
 #include <memory>
 
 namespace testing_support {
 
-DialogRecorder::DialogRecorder() : DialogRecorder([](const TDialogInfo& d) { return d.Results.front(); }) {}
+DialogRecorder::DialogRecorder()
+    : DialogRecorder([](const TDialogInfo& d) { return d.Results.front(); }) {}
 
 DialogRecorder::DialogRecorder(std::function<int(const TDialogInfo&)> answer)
     : saved_(DialogResponder()) {
@@ -21,7 +23,9 @@ DialogRecorder::DialogRecorder(std::function<int(const TDialogInfo&)> answer)
     });
 }
 
-DialogRecorder::~DialogRecorder() { SetDialogResponder(saved_); }
+DialogRecorder::~DialogRecorder() {
+    SetDialogResponder(saved_);
+}
 
 std::vector<std::string> DialogRecorder::Texts() const {
     std::vector<std::string> out;
@@ -29,19 +33,27 @@ std::vector<std::string> DialogRecorder::Texts() const {
     return out;
 }
 
-void RunSteps(std::vector<std::function<void()>> steps) {
-    auto queue = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
-    auto next = std::make_shared<std::function<void()>>();
-    *next = [queue, next] {
+namespace {
+
+// Runs the first step of the queue and schedules itself for the next one. Each timer holds
+// its own copy; nothing refers back to itself, so the queue goes with the last step.
+struct StepRunner {
+    std::shared_ptr<std::vector<std::function<void()>>> queue;
+    void operator()() const {
         if (queue->empty()) return;
         auto step = queue->front();
         queue->erase(queue->begin());
         // Queue the following step first: this one may enter a modal loop and only return
         // when it ends.
-        if (!queue->empty()) QTimer::singleShot(0, *next);
+        if (!queue->empty()) QTimer::singleShot(0, *this);
         step();
-    };
-    QTimer::singleShot(0, *next);
+    }
+};
+
+}  // namespace
+
+void RunSteps(std::vector<std::function<void()>> steps) {
+    QTimer::singleShot(0, StepRunner{std::make_shared<std::vector<std::function<void()>>>(std::move(steps))});
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
@@ -55,7 +67,8 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
 
 namespace {
 
-void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button, Qt::MouseButtons buttons) {
+void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
     QPointF local(pos);
     QPointF global = w->mapToGlobal(local);
     QMouseEvent e(type, local, local, global, button, buttons, Qt::NoModifier);
@@ -77,9 +90,18 @@ QWidget* target(TControl* control, QPoint& pos) {
 
 void Click(TControl* control, int x, int y) {
     QPoint pos(x < 0 ? control->Width() / 2 : x, y < 0 ? control->Height() / 2 : y);
-    QWidget* w = target(control, pos);
-    sendMouse(w, QEvent::MouseButtonPress, pos, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(w, QEvent::MouseButtonRelease, pos, Qt::LeftButton, Qt::NoButton);
+    // Through the top-level window, as the platform delivers it: the toolkit then finds the
+    // widget and moves the focus by its rules.
+    QWidget* top = control->Widget()->window();
+    top->winId();
+    QPointF local(control->Widget()->mapTo(top, pos));
+    QPointF global = top->mapToGlobal(local);
+    for (auto [type, buttons] :
+         {std::pair{QEvent::MouseButtonPress, Qt::MouseButtons(Qt::LeftButton)},
+          std::pair{QEvent::MouseButtonRelease, Qt::MouseButtons()}}) {
+        QMouseEvent e(type, local, local, global, Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(top->windowHandle(), &e);
+    }
 }
 
 void MoveMouse(TControl* control, int x, int y) {
@@ -90,15 +112,25 @@ void MoveMouse(TControl* control, int x, int y) {
 
 void PressKey(TForm* form, int qtKey, Qt::KeyboardModifiers mods) {
     QWidget* w = form->Window()->focusWidget() ? form->Window()->focusWidget() : form->Window();
+    // The text an X keyboard gives: Alt keeps the letter, Ctrl makes a control character.
     QString text;
-    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z && !(mods & (Qt::ControlModifier | Qt::AltModifier)))
-        text = QChar(qtKey - Qt::Key_A + 'a');
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) {
+        int letter = qtKey - Qt::Key_A;
+        text = QChar(mods & Qt::ControlModifier ? letter + 1
+                                                : letter + (mods & Qt::ShiftModifier ? 'A' : 'a'));
+    } else if (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter) {
+        text = "\r";
+    } else if (qtKey == Qt::Key_Space) {
+        text = " ";
+    }
     QKeyEvent press(QEvent::KeyPress, qtKey, mods, text);
     QApplication::sendEvent(w, &press);
     QKeyEvent release(QEvent::KeyRelease, qtKey, mods, text);
     QApplication::sendEvent(w, &release);
 }
 
-TColor PixelAt(const QImage& image, int x, int y) { return FromQColor(QColor(image.pixel(x, y))); }
+TColor PixelAt(const QImage& image, int x, int y) {
+    return FromQColor(QColor(image.pixel(x, y)));
+}
 
 }  // namespace testing_support

@@ -15,7 +15,8 @@ namespace testing_support {
 void MakeRar(const std::string& archive, const std::string& folder,
              const std::vector<std::string>& entries, const RarOptions& o) {
     // Recursion only for whole folders: it would follow links into the named entries.
-    std::string cmd = "cd " + Quote(folder) + " && " RAR_PROGRAM " a -idq -o+";
+    // rar reads the names through its locale: a UTF-8 one, whatever the test runs under.
+    std::string cmd = "cd " + Quote(folder) + " && LC_ALL=C.UTF-8 " RAR_PROGRAM " a -idq -o+";
     if (entries.empty()) cmd += " -r";
     if (!o.volumeSize.empty()) cmd += " -v" + o.volumeSize;
     if (!o.commentFile.empty()) cmd += " -z" + Quote(o.commentFile);

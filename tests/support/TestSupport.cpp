@@ -1,8 +1,12 @@
 #include "support/TestSupport.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -46,7 +50,41 @@ bool Exists(const std::string& nativePath) {
     return fs::exists(fs::symlink_status(nativePath, ec));
 }
 
-void MakeDirs(const std::string& nativePath) { fs::create_directories(nativePath); }
+void MakeDirs(const std::string& nativePath) {
+    fs::create_directories(nativePath);
+}
+
+BlockingFifo::BlockingFifo(const std::string& nativePath) : path_(nativePath) {
+    if (mkfifo(path_.c_str(), 0600) != 0) throw std::runtime_error("mkfifo " + path_);
+    watch_ = std::thread([this] {
+        while (!done_) {
+            // Opening the writing end without blocking succeeds only while a reader has it.
+            int fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                blocked_ = true;
+                close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+}
+
+BlockingFifo::~BlockingFifo() {
+    done_ = true;
+    watch_.join();
+}
+
+std::string MakeDeepDir(const std::string& base, size_t length) {
+    std::string path = base;
+    while (path.size() < length) {
+        size_t rest = length - path.size();
+        size_t segment = std::min<size_t>(200, rest - 1);
+        if (rest - 1 - segment == 1) --segment;  // never leave a rest too short for a folder
+        path += "/" + std::string(segment, 'd');
+    }
+    MakeDirs(path);
+    return path;
+}
 
 std::vector<std::string> ListFiles(const std::string& root) {
     std::vector<std::string> out;

@@ -1,7 +1,9 @@
 // Helpers shared by the tests: temporary folders, files, drive maps, running programs.
 #pragma once
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Platform.h"
@@ -27,6 +29,22 @@ void WriteFile(const std::string& nativePath, const std::string& bytes);
 std::string ReadFile(const std::string& nativePath);
 bool Exists(const std::string& nativePath);
 void MakeDirs(const std::string& nativePath);
+// Makes a folder below base whose native path is exactly length bytes long; returns it.
+std::string MakeDeepDir(const std::string& base, size_t length);
+// A FIFO at path, and a watch that lets go of any reader blocked on it: it records that a
+// reader waited (it opens the writing end, which ends the reader's wait with no data).
+class BlockingFifo {
+  public:
+    explicit BlockingFifo(const std::string& nativePath);
+    ~BlockingFifo();
+    bool ReaderBlocked() const { return blocked_; }
+
+  private:
+    std::string path_;
+    std::atomic<bool> done_{false};
+    std::atomic<bool> blocked_{false};
+    std::thread watch_;
+};
 // Every regular file below root, as relative paths with '/', sorted.
 std::vector<std::string> ListFiles(const std::string& root);
 
