@@ -1,10 +1,13 @@
 #include "BenchArchives.h"
 
+#include <sys/resource.h>
 #include <sys/vfs.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -201,6 +204,28 @@ double TimeRun(const std::function<void()>& fn) {
     auto t0 = std::chrono::steady_clock::now();
     fn();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+ChildUsage RunChild(const std::vector<std::string>& argv) {
+    std::vector<char*> args;
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    ChildUsage usage;
+    std::fflush(nullptr);
+    const auto t0 = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid < 0) return usage;
+    if (pid == 0) {
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage ru{};
+    if (wait4(pid, &status, 0, &ru) != pid) return usage;
+    usage.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    usage.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    usage.peakKiB = ru.ru_maxrss;
+    return usage;
 }
 
 double Best(std::vector<double> v) {

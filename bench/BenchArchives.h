@@ -50,6 +50,15 @@ bool TimeUnrar(const std::string& firstVolume, const std::string& target, double
 // the same state of the disk.
 double TimeRun(const std::function<void()>& fn);
 
+// What a finished child process cost, from wait4's resource usage.
+struct ChildUsage {
+    int status = -1;  // exit status, -1 when it did not exit normally
+    double seconds = 0;
+    long peakKiB = 0;  // peak resident set
+};
+// Runs argv[0] (a path) with argv in the current directory and waits for it.
+ChildUsage RunChild(const std::vector<std::string>& argv);
+
 double Best(std::vector<double> v);
 double Median(std::vector<double> v);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "framework/SysUtils.h"
 
@@ -194,52 +195,71 @@ void TGauge::paintKind(TCanvas& c, const TRect& r) const {
     }
 }
 
+namespace {
+
+// Combines the overlay into the picture by XOR, two pixels a step; the result is opaque as
+// a copy onto a bitmap is. Both images are 32-bit and of one size.
+void XorInto(QImage& picture, const QImage& overlay) {
+    constexpr uint64_t kOpaque = 0xFF000000FF000000ull;
+    const int w = picture.width();
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* out = reinterpret_cast<uint32_t*>(picture.scanLine(y));
+        const auto* in = reinterpret_cast<const uint32_t*>(overlay.constScanLine(y));
+        int x = 0;
+        for (; x + 2 <= w; x += 2) {
+            uint64_t a, b;
+            std::memcpy(&a, out + x, 8);
+            std::memcpy(&b, in + x, 8);
+            a = (a ^ b) | kOpaque;
+            std::memcpy(out + x, &a, 8);
+        }
+        if (x < w) out[x] = (out[x] ^ in[x]) | 0xFF000000u;
+    }
+}
+
+}  // namespace
+
 // White text on black, combined by XOR: each text pixel shows the inverse of what lies
 // beneath it, so the text stays readable on both sides of a bar's edge.
-void TGauge::paintText(TBitmap& image, const TRect& r) const {
+void TGauge::paintText(QImage& picture, const TRect& r) const {
     const std::string text = Format("%d%%", PercentComplete());
-    const TRect all{0, 0, image.Width(), image.Height()};
-    // The text picture depends only on the text, the rectangles and the font: a gauge that
-    // goes back and forth between a few values draws each of them once.
-    auto same = [&](const TextPicture& p) {
-        return p.Text == text && p.Inner == r && p.All == all && p.Font == Font();
-    };
-    auto found = std::find_if(textPictures_.begin(), textPictures_.end(), same);
-    if (found == textPictures_.end()) {
-        TBltBitmap overlay;
-        overlay.MakeLike(image);
-        TCanvas& c = overlay.Canvas();
-        Solid(c, clBlack);
-        c.FillRect({0, 0, overlay.Width(), overlay.Height()});
-        c.Brush().Style = TBrushStyle::bsClear;
-        c.SetFont(Font());
-        c.Font().SetColor(clWhite);
-        const int X = ((r.Right - r.Left + 1) - c.TextWidth(text)) / 2;
-        const int Y = ((r.Bottom - r.Top + 1) - c.TextHeight(text)) / 2;
-        c.SetClipRect(r);
-        c.TextOut(X, Y, text);
-        if (textPictures_.size() == kTextPictures) textPictures_.erase(textPictures_.begin());
-        textPictures_.push_back({text, r, all, Font(), overlay.Image()});
-        found = textPictures_.end() - 1;
-    }
-    const TextPicture& cached = *found;
-    image.Canvas().CopyRect(all, cached.Picture, all, TCopyMode::cmSrcInvert);
+    QImage overlay(picture.size(), QImage::Format_RGB32);
+    overlay.fill(Qt::black);
+    TCanvas c(&overlay);
+    c.Brush().Style = TBrushStyle::bsClear;
+    c.SetFont(Font());
+    c.Font().SetColor(clWhite);
+    const int X = ((r.Right - r.Left + 1) - c.TextWidth(text)) / 2;
+    const int Y = ((r.Bottom - r.Top + 1) - c.TextHeight(text)) / 2;
+    c.SetClipRect(r);
+    c.TextOut(X, Y, text);
+    XorInto(picture, overlay);
+}
+
+TGauge::PictureState TGauge::pictureState() const {
+    return {PercentComplete(), Width(), Height(),     foreColor_, backColor_,
+            Color(),           kind_,   borderStyle_, showText_,  Font()};
+}
+
+// The kind's picture is drawn on black and combined by XOR with a black picture: that is
+// the picture itself, drawn here directly.
+QImage TGauge::drawPicture() const {
+    QImage picture(Width(), Height(), QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    TCanvas c(&picture);
+    paintKind(c, innerRect());
+    if (showText_) paintText(picture, innerRect());
+    return picture;
 }
 
 void TGauge::Paint() {
-    TBitmap image(Width(), Height());
-    const TRect all{0, 0, Width(), Height()};
-    Solid(image.Canvas(), clBlack);
-    image.Canvas().FillRect(all);
-    const TRect r = innerRect();
-
-    TBltBitmap overlay;
-    overlay.MakeLike(image);
-    Solid(overlay.Canvas(), clBlack);
-    overlay.Canvas().FillRect(all);
-    paintKind(overlay.Canvas(), r);
-    image.Canvas().CopyRect(all, overlay.Image(), all, TCopyMode::cmSrcInvert);
-
-    if (showText_) paintText(image, r);
-    Canvas().Draw(0, 0, image);
+    const PictureState state = pictureState();
+    auto found = std::find_if(pictures_.begin(), pictures_.end(),
+                              [&](const Picture& p) { return p.State == state; });
+    if (found == pictures_.end()) {
+        if (pictures_.size() == kPictures) pictures_.erase(pictures_.begin());
+        pictures_.push_back({state, drawPicture()});
+        found = pictures_.end() - 1;
+    }
+    Canvas().Draw(0, 0, found->Image);
 }

@@ -54,7 +54,8 @@ class TGauge : public TGraphicControl {
     void paintBar(TCanvas& c, const TRect& r, int percent) const;
     void paintPie(TCanvas& c, const TRect& r, int percent) const;
     void paintNeedle(TCanvas& c, const TRect& r, int percent) const;
-    void paintText(TBitmap& image, const TRect& r) const;
+    void paintText(QImage& picture, const TRect& r) const;
+    QImage drawPicture() const;
 
     int minValue_ = 0;
     int maxValue_ = 100;
@@ -65,13 +66,24 @@ class TGauge : public TGraphicControl {
     TColor foreColor_ = clBlack;
     TColor backColor_ = clWhite;
 
-    // The latest text pictures and what each was drawn from.
-    struct TextPicture {
-        std::string Text;
-        TRect Inner, All;
+    // Everything a picture is drawn from: two paints of equal states give equal pixels.
+    struct PictureState {
+        int Percent, Width, Height;
+        TColor Fore, Back, Color;
+        TGaugeKind Kind;
+        TBorderStyle Border;
+        bool ShowText;
         TFont Font;
-        QImage Picture;
+        bool operator==(const PictureState&) const = default;
     };
-    static constexpr size_t kTextPictures = 4;
-    mutable std::vector<TextPicture> textPictures_;
+    PictureState pictureState() const;
+
+    // The finished pictures of the latest states: a run moves between a few of them (0 %
+    // and 100 % for each small file), and a known one is shown in a single copy.
+    struct Picture {
+        PictureState State;
+        QImage Image;
+    };
+    static constexpr size_t kPictures = 4;
+    std::vector<Picture> pictures_;
 };

@@ -100,6 +100,7 @@ void TForm5::SpeedButton1Click(TObject*) {
     // A stop request can only come from a Cancel during this run.
     RAR1->SetStop(false);
     running_ = true;
+    messages_.Restart();
     try {
         RAR1->Extract();
     } catch (...) {
@@ -172,13 +173,13 @@ void TForm5::RAR1Extracting(TObject*, RARHeaderData& eFile) {
     gaugeShift_ = 0;
     while ((size >> gaugeShift_) > static_cast<uint64_t>(INT_MAX)) ++gaugeShift_;
     Gauge1->SetMaxValue(static_cast<int>(size >> gaugeShift_));
-    Application->ProcessMessages();
+    messages_.ProcessMessages();
     Label2->SetCaption("Archive: " + fmtNome(eFile.ArcName));
 }
 
 int TForm5::RAR1ProcessData(TObject*, unsigned char*, int, int64_t Position) {
     Gauge1->SetProgress(static_cast<int>(std::min<int64_t>(Position >> gaugeShift_, INT_MAX)));
-    Application->ProcessMessages();
+    messages_.ProcessMessages();
     return 1;
 }
 

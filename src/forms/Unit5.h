@@ -7,6 +7,7 @@
 
 #include "components/Gauges.h"
 #include "components/RARArc.h"
+#include "forms/MessagePacing.h"
 #include "framework/Buttons.h"
 #include "framework/Forms.h"
 #include "framework/StdCtrls.h"
@@ -45,6 +46,7 @@ private:
     bool aborted_ = false;
     bool running_ = false;
     std::vector<int> failures_;
+    TMessagePacing messages_;  // the run's passes over the message queue
     int gaugeShift_ = 0;  // entries beyond the gauge's range are shown in larger units
 };
 

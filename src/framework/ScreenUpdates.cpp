@@ -10,7 +10,7 @@ namespace screen_updates {
 namespace {
 
 class Rounds {
-public:
+  public:
     Rounds() {
         clock_.start();
         timer_.setSingleShot(true);
@@ -29,7 +29,14 @@ public:
             timer_.start(static_cast<int>(kFrameMs - since));
     }
 
-private:
+    bool FlushDue() {
+        if (pending_.empty() || clock_.elapsed() - last_ < kFrameMs) return false;
+        timer_.stop();
+        flush();
+        return true;
+    }
+
+  private:
     void flush() {
         last_ = clock_.elapsed();
         std::vector<QPointer<QWidget>> due;
@@ -45,13 +52,21 @@ private:
     std::vector<QPointer<QWidget>> pending_;
 };
 
-}  // namespace
-
-void Request(QWidget* widget) {
+Rounds& rounds() {
     // Lives to the end of the process: its timer must not outlast the application object
     // in a destructor at exit.
     static Rounds* rounds = new Rounds;
-    rounds->Request(widget);
+    return *rounds;
+}
+
+}  // namespace
+
+void Request(QWidget* widget) {
+    rounds().Request(widget);
+}
+
+bool FlushDue() {
+    return rounds().FlushDue();
 }
 
 }  // namespace screen_updates

@@ -15,4 +15,8 @@ constexpr int kFrameMs = 16;
 // the next round.
 void Request(QWidget* widget);
 
+// Starts the round now when one is waiting and the last round is a frame old, so that a
+// caller about to process its messages shows it in the same pass. Returns whether it did.
+bool FlushDue();
+
 }  // namespace screen_updates
