@@ -1,5 +1,6 @@
 #include "forms/MessagePacing.h"
 
+#include "framework/Application.h"
 #include "framework/Forms.h"
 #include "framework/ScreenUpdates.h"
 
