@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Bitmaps.h"
 #include "framework/Controls.h"
-#include "framework/Graphics.h"
 
 class TDirectoryListBox;
 class OwnerDrawComboWidget;
