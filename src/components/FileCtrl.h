@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/Bitmaps.h"
 #include "framework/OwnerDrawn.h"
 
 class TDirectoryListBox;

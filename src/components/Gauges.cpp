@@ -17,11 +17,6 @@ int Plus(int v, int d) {
     return static_cast<int>(static_cast<unsigned>(v) + d);
 }
 
-// Nearest integer, ties to even.
-int RoundEven(double v) {
-    return static_cast<int>(std::nearbyint(v));
-}
-
 void Solid(TCanvas& c, TColor color) {
     c.Brush() = {color, TBrushStyle::bsSolid};
 }

@@ -5,8 +5,8 @@
 
 #include <vector>
 
+#include "framework/Bitmaps.h"
 #include "framework/Controls.h"
-#include "framework/Graphics.h"
 
 enum class TGaugeKind { gkText, gkHorizontalBar, gkVerticalBar, gkPie, gkNeedle };
 enum class TBorderStyle { bsNone, bsSingle };

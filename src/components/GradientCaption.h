@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "framework/Canvas.h"
 #include "framework/Classes.h"
 #include "framework/Forms.h"
-#include "framework/Graphics.h"
 #include "framework/Messages.h"
 
 enum class TGradEnabled : uint8_t { geAlways, geNever, geWhenActive, geSmart };

@@ -3,12 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// Nearest integer, halves to even (the default rounding mode).
-int RoundEven(double v) { return static_cast<int>(std::nearbyint(v)); }
-
-}  // namespace
+#include "framework/Bitmaps.h"
 
 TCustomScrollText::TCustomScrollText(TComponent* owner) : TGraphicControl(owner) {
     // The parent's background shows beneath it before every paint.

@@ -5,9 +5,9 @@
 
 #include <vector>
 
+#include "framework/Canvas.h"
 #include "framework/Controls.h"
 #include "framework/ExtCtrls.h"
-#include "framework/Graphics.h"
 #include "framework/StringList.h"
 
 enum class TScrollDirection { sdStatic, sdRightToLeft, sdLeftToRight, sdTopToBottom, sdBottomToTop };

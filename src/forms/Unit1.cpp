@@ -111,14 +111,14 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
         title->SetCaption("Tarnwick Installer...");
         title->SetColorActive(clWhite);
         title->SetColorInactive(clWhite);
-        title->Font().SetName("MS Sans Serif");
-        title->Font().SetHeight(-11);
+        title->Font().SetName(kDefaultFontName);
+        title->Font().SetHeight(kDefaultFontHeight);
         title->Font().SetStyle(fsBold);
         title->Font().SetColor(clBlack);
         title->SetFontKind(TFontKind::fkCustom);
         TCompanyText* company = GradientCaption1->CompanyText();
-        company->Font().SetName("MS Sans Serif");
-        company->Font().SetHeight(-11);
+        company->Font().SetName(kDefaultFontName);
+        company->Font().SetHeight(kDefaultFontHeight);
         company->Font().SetStyle(fsBold | fsItalic);
         company->Font().SetColor(clWhite);
         company->SetFontKind(TFontKind::fkCustom);

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Canvas.h"
 #include "framework/Classes.h"
-#include "framework/Graphics.h"
 
 class TWinControl;
 class TForm;

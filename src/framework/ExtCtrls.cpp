@@ -63,25 +63,19 @@ void TBevel::Paint() {
     TColor first = clBtnShadow, second = clBtnHighlight;
     if (style_ == TBevelStyle::bsRaised) std::swap(first, second);
     int w = Width() - 1, h = Height() - 1;
-    auto bevelRect = [&](int l, int t, int r, int b, TColor tl, TColor br) {
-        c.Pen().Color = tl;
-        c.MoveTo(l, b);
-        c.LineTo(l, t);
-        c.LineTo(r, t);
-        c.Pen().Color = br;
-        c.LineTo(r, b);
-        c.LineTo(l - 1, b);
-    };
+    auto bevelRect = [&](TRect r, TColor tl, TColor br) { Frame3D(c, r, tl, br, 1); };
     auto line = [&](int x1, int y1, int x2, int y2, TColor col) {
         c.Pen().Color = col;
         c.MoveTo(x1, y1);
         c.LineTo(x2, y2);
     };
     switch (shape_) {
-        case TBevelShape::bsBox: bevelRect(0, 0, w, h, first, second); break;
+        case TBevelShape::bsBox:
+            bevelRect({0, 0, w + 1, h + 1}, first, second);
+            break;
         case TBevelShape::bsFrame:
-            bevelRect(0, 0, w - 1, h - 1, first, second);
-            bevelRect(1, 1, w, h, second, first);
+            bevelRect({0, 0, w, h}, first, second);
+            bevelRect({1, 1, w + 1, h + 1}, second, first);
             break;
         case TBevelShape::bsTopLine:
             line(0, 0, w + 1, 0, first);

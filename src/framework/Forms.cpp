@@ -381,18 +381,10 @@ void TForm::PaintNonClient(const QRegion* clip) {
     QImage frame = windowSurface_.copy();
     TCanvas c(&frame);
     int w = WindowWidth(), h = WindowHeight();
-    auto ring = [&](int inset, TColor topLeft, TColor bottomRight) {
-        c.Pen().Color = topLeft;
-        c.MoveTo(inset, h - 1 - inset);
-        c.LineTo(inset, inset);
-        c.LineTo(w - 1 - inset, inset);
-        c.Pen().Color = bottomRight;
-        c.LineTo(w - 1 - inset, h - 1 - inset);
-        c.LineTo(inset - 1, h - 1 - inset);
-    };
-    ring(0, cl3DLight, cl3DDkShadow);
-    ring(1, clBtnHighlight, clBtnShadow);
-    for (int i = 2; i < FrameWidth(); ++i) ring(i, clBtnFace, clBtnFace);
+    TRect edge{0, 0, w, h};
+    Frame3D(c, edge, cl3DLight, cl3DDkShadow, 1);
+    Frame3D(c, edge, clBtnHighlight, clBtnShadow, 1);
+    Frame3D(c, edge, clBtnFace, clBtnFace, FrameWidth() - 2);
     // The line between caption and client area.
     TRect bar = CaptionBarRect();
     c.Brush() = {clBtnFace, TBrushStyle::bsSolid};

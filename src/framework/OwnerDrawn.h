@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "framework/Controls.h"
-#include "framework/Graphics.h"
+#include "framework/Bitmaps.h"
+#include "framework/Canvas.h"
 
 class OwnerDrawComboWidget;
 class OwnerDrawListWidget;

@@ -4,10 +4,16 @@
 #include <QEvent>
 #include <QFontMetricsF>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <algorithm>
+#include <functional>
+#include <limits>
+#include <vector>
 
 #include "framework/SysUtils.h"
+#include "framework/TextLayout.h"
 
 // ---- TLabel
 // --------------------------------------------------------------------------------------
@@ -149,6 +155,25 @@ class ClickForwarder : public QObject {
     bool pressed_ = false;
 };
 
+// Calls back when the widget it watches gets another width.
+class WidthWatcher : public QObject {
+  public:
+    WidthWatcher(std::function<void()> changed, QObject* parent)
+        : QObject(parent), changed_(std::move(changed)) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Resize) {
+            auto* r = static_cast<QResizeEvent*>(e);
+            if (r->size().width() != r->oldSize().width()) changed_();
+        }
+        return false;
+    }
+
+  private:
+    std::function<void()> changed_;
+};
+
 }  // namespace
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
@@ -185,6 +210,12 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner) {
     editor_->setTabChangesFocus(true);
     SetWidget(editor_);
     editor_->viewport()->installEventFilter(new ClickForwarder(this, editor_));
+    // The breaks in long runs follow the width the box wraps at.
+    editor_->viewport()->installEventFilter(new WidthWatcher(
+        [this] {
+            if (hasRunBreaks_ && wrapWidth() != breaksWidth_) rebreak();
+        },
+        editor_));
     SetColor(clWindow);
     FontChanged();
     SetScrollBars(TScrollStyle::ssNone);
@@ -208,26 +239,44 @@ void checkCapacity(size_t length, size_t capacity) {
 }
 
 // The toolkit looks for a break opportunity across the whole rest of a run without one,
-// for every line it wraps off that run: quadratic in the run's length. A run longer than
-// any line of the box breaks anywhere in any case, so it gets a zero-width break
-// opportunity after each of its characters; the box's text is read without them.
+// for every line it wraps off that run: quadratic in the run's length. So a long run gets
+// a zero-width break opportunity where each of its lines ends at the box's width, found
+// by adding up its characters' advances once; the box's text is read without them.
 constexpr char16_t kBreak = 0x200B;
 constexpr qsizetype kLongRun = 256;
 
-QString withBreaks(const QString& line) {
+// Advances of one font, each character measured once.
+class AdvanceCache {
+  public:
+    explicit AdvanceCache(const QFont& font) : metrics_(font) {}
+    double operator()(char32_t c) {
+        if (c >= basic_.size()) return metrics_.horizontalAdvance(QString::fromUcs4(&c, 1));
+        double& a = basic_[c];
+        if (a < 0) a = metrics_.horizontalAdvance(QChar(static_cast<char16_t>(c)));
+        return a;
+    }
+
+  private:
+    QFontMetricsF metrics_;
+    std::vector<double> basic_ = std::vector<double>(0x10000, -1.0);
+};
+
+QString withBreaks(const QString& line, double width, AdvanceCache& advance) {
     QString out;
     qsizetype runStart = 0;
     auto flush = [&](qsizetype end) {
-        if (end - runStart <= kLongRun) {
-            out += QStringView(line).mid(runStart, end - runStart);
+        QStringView run = QStringView(line).mid(runStart, end - runStart);
+        if (run.size() <= kLongRun) {
+            out += run;
             return;
         }
-        out.reserve(out.size() + 2 * (end - runStart));
-        for (qsizetype i = runStart; i < end; ++i) {
-            out += line[i];
-            // Never between the halves of a surrogate pair.
-            if (!line[i].isHighSurrogate()) out += QChar(kBreak);
+        qsizetype from = 0;
+        for (qsizetype at : RunBreaks(run, width, std::ref(advance))) {
+            out += run.mid(from, at - from);
+            out += QChar(kBreak);
+            from = at;
         }
+        out += run.mid(from);
     };
     for (qsizetype i = 0; i < line.size(); ++i)
         if (line[i].isSpace()) {
@@ -268,13 +317,43 @@ void TMemo::SetLines(const TStringList& lines) {
     size_t length = 0;
     for (int i = 0; i < lines.Count(); ++i) length += memoLength(lines[i]) + (i ? 2 : 0);
     checkCapacity(length, Capacity);
+    std::vector<QString> text;
+    text.reserve(lines.Count());
+    for (int i = 0; i < lines.Count(); ++i) text.push_back(QString::fromStdString(lines[i]));
+    show(text);
+    editor_->moveCursor(QTextCursor::Start);
+}
+
+double TMemo::wrapWidth() const {
+    if (!wordWrap_) return std::numeric_limits<double>::infinity();
+    // The document wraps at the viewport's width less its margins; a glyph reaching past
+    // its advance must still fit.
+    QFontMetricsF metrics(editor_->font());
+    return editor_->viewport()->width() - 2 * editor_->document()->documentMargin() +
+           std::min(0.0, metrics.minRightBearing());
+}
+
+void TMemo::show(const std::vector<QString>& lines) {
+    AdvanceCache advance(editor_->font());
+    breaksWidth_ = wrapWidth();
+    hasRunBreaks_ = false;
     QString all;
-    for (int i = 0; i < lines.Count(); ++i) {
+    for (size_t i = 0; i < lines.size(); ++i) {
         if (i) all += '\n';
-        all += withBreaks(QString::fromStdString(lines[i]));
+        qsizetype before = all.size() + lines[i].size();
+        all += withBreaks(lines[i], breaksWidth_, advance);
+        if (all.size() != before) hasRunBreaks_ = true;
     }
     editor_->setPlainText(all);
-    editor_->moveCursor(QTextCursor::Start);
+}
+
+void TMemo::rebreak() {
+    std::vector<QString> lines;
+    for (QTextBlock b = editor_->document()->begin(); b.isValid(); b = b.next())
+        lines.push_back(b.text().remove(QChar(kBreak)));
+    int scrolled = editor_->verticalScrollBar()->value();
+    show(lines);
+    editor_->verticalScrollBar()->setValue(scrolled);
 }
 
 int TMemo::LineCount() const {
@@ -288,6 +367,7 @@ std::string TMemo::Line(int i) const {
 
 void TMemo::Clear() {
     editor_->clear();
+    hasRunBreaks_ = false;
 }
 
 void TMemo::SetReadOnly(bool r) {
@@ -309,6 +389,7 @@ void TMemo::SetScrollBars(TScrollStyle s) {
 void TMemo::SetWordWrap(bool w) {
     wordWrap_ = w;
     editor_->setLineWrapMode(w ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    if (hasRunBreaks_) rebreak();
 }
 
 void TMemo::SetWantTabs(bool w) {

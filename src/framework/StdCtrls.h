@@ -3,6 +3,7 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <vector>
 
 #include "framework/Controls.h"
 #include "framework/StringList.h"
@@ -100,7 +101,16 @@ class TMemo : public TWinControl {
     void FontChanged() override;
 
   private:
+    // The width lines wrap at (infinite without word wrap).
+    double wrapWidth() const;
+    // Puts the lines into the box, with breaks in their long runs for the current width.
+    void show(const std::vector<QString>& lines);
+    // The same text with breaks for another width, at the same scroll position.
+    void rebreak();
+
     QPlainTextEdit* editor_;
+    double breaksWidth_ = 0;
+    bool hasRunBreaks_ = false;
     bool readOnly_ = false;
     bool wordWrap_ = true;
     bool wantTabs_ = false;

@@ -2,7 +2,7 @@
 // so every window and component measures the frame the same way.
 #pragma once
 
-#include "framework/Graphics.h"
+#include "framework/Fonts.h"
 
 enum SystemMetric : int {
     SM_CXSCREEN = 0,

@@ -2,7 +2,7 @@
 // two radials, painted without smoothing.
 #include <gtest/gtest.h>
 
-#include "framework/Graphics.h"
+#include "framework/Canvas.h"
 #include "support/GuiSupport.h"
 
 using testing_support::PixelAt;

@@ -3,7 +3,7 @@
 
 #include <QBuffer>
 
-#include "framework/Graphics.h"
+#include "framework/Canvas.h"
 #include "framework/Jpeg.h"
 #include "framework/StringList.h"
 #include "support/GuiSupport.h"

@@ -1,222 +1,14 @@
-#include "framework/Graphics.h"
+#include "framework/Canvas.h"
 
-#include <QFile>
-#include <QFontDatabase>
 #include <QFontMetrics>
-#include <QGuiApplication>
 #include <QPainter>
-#include <QPainterPath>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <vector>
 
-#include "framework/SysUtils.h"
-
-// ---- Colours -----------------------------------------------------------------------------------
-
-namespace {
-
-// The platform's classic system colours, 0x00BBGGRR.
-constexpr TColor kSystemColors[] = {
-    0xC0C0C0,  // 0 scroll bar
-    0x808000,  // 1 desktop
-    0x800000,  // 2 active caption
-    0x808080,  // 3 inactive caption
-    0xC0C0C0,  // 4 menu
-    0xFFFFFF,  // 5 window
-    0x000000,  // 6 window frame
-    0x000000,  // 7 menu text
-    0x000000,  // 8 window text
-    0xFFFFFF,  // 9 caption text
-    0xC0C0C0,  // 10 active border
-    0xC0C0C0,  // 11 inactive border
-    0x808080,  // 12 application workspace
-    0x800000,  // 13 highlight
-    0xFFFFFF,  // 14 highlight text
-    0xC0C0C0,  // 15 button face
-    0x808080,  // 16 button shadow
-    0x808080,  // 17 grey text
-    0x000000,  // 18 button text
-    0xC0C0C0,  // 19 inactive caption text
-    0xFFFFFF,  // 20 button highlight
-    0x000000,  // 21 3-D dark shadow
-    0xDFDFDF,  // 22 3-D light
-    0x000000,  // 23 tooltip text
-    0xE1FFFF,  // 24 tooltip background
-    0xB5B5B5,  // 25 (unused)
-    0xFF0000,  // 26 hot-tracked item
-    0xD08410,  // 27 gradient active caption
-    0xB5B5B5,  // 28 gradient inactive caption
-};
-
-}  // namespace
-
-TColor ColorToRGB(TColor c) {
-    if (c & 0x80000000u) {
-        unsigned n = c & 0xFFu;
-        return n < std::size(kSystemColors) ? kSystemColors[n] : 0;
-    }
-    return c & 0x00FFFFFFu;
-}
-
-QColor ToQColor(TColor c) {
-    TColor rgb = ColorToRGB(c);
-    return QColor(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb));
-}
-
-TColor FromQColor(const QColor& q) { return RGB(q.red(), q.green(), q.blue()); }
-
-TColor RGB(int r, int g, int b) {
-    return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
-}
-
-int MulDiv(int x, int y, int z) {
-    if (z == 0) return -1;
-    long long num = static_cast<long long>(x) * y;
-    long long q = num / z, r = num % z;
-    // Round half away from zero.
-    if (2 * std::llabs(r) >= std::llabs(static_cast<long long>(z))) q += ((num < 0) != (z < 0)) ? -1 : 1;
-    return static_cast<int>(q);
-}
-
-// ---- Fonts -------------------------------------------------------------------------------------
-
-void LoadEmbeddedFonts() {
-    static bool loaded = false;
-    if (loaded || !qGuiApp) return;
-    loaded = true;
-    for (const char* f : {"LiberationSans-Regular.ttf", "LiberationSans-Bold.ttf",
-                          "LiberationSans-Italic.ttf", "LiberationSans-BoldItalic.ttf",
-                          "DejaVuSansMono.ttf", "DejaVuSansMono-Bold.ttf"})
-        QFontDatabase::addApplicationFont(QString(":/fonts/") + f);
-}
-
-QString SubstituteFace(const std::string& name) {
-    std::string n = AnsiLowerCaseFileName(name);
-    if (n == "terminal" || n == "fixedsys" || n.find("courier") != std::string::npos ||
-        n.find("mono") != std::string::npos || n == "lucida console")
-        return "DejaVu Sans Mono";
-    return "Liberation Sans";
-}
-
-TFont::TFont() = default;
-
-TFont::TFont(const TFont& other)
-    : name_(other.name_),
-      height_(other.height_),
-      style_(other.style_),
-      color_(other.color_),
-      charset_(other.charset_),
-      pitch_(other.pitch_),
-      qfont_(other.qfont_) {}
-
-TFont& TFont::operator=(const TFont& other) {
-    if (this == &other) return *this;
-    bool same = *this == other;
-    name_ = other.name_;
-    height_ = other.height_;
-    style_ = other.style_;
-    color_ = other.color_;
-    charset_ = other.charset_;
-    pitch_ = other.pitch_;
-    qfont_ = other.qfont_;
-    if (!same) Changed();
-    return *this;
-}
-
-bool TFont::operator==(const TFont& o) const {
-    return name_ == o.name_ && height_ == o.height_ && style_ == o.style_ && color_ == o.color_ &&
-           charset_ == o.charset_ && pitch_ == o.pitch_;
-}
-
-void TFont::Changed() {
-    qfont_.reset();
-    if (OnChange) OnChange(this);
-}
-
-void TFont::SetName(const std::string& name) {
-    if (name == name_) return;
-    name_ = name;
-    Changed();
-}
-
-void TFont::SetHeight(int h) {
-    if (h == height_) return;
-    height_ = h;
-    Changed();
-}
-
-int TFont::Size() const { return -MulDiv(height_, 72, 96); }
-
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, 96, 72)); }
-
-void TFont::SetStyle(TFontStyles s) {
-    if (s == style_) return;
-    style_ = s;
-    Changed();
-}
-
-void TFont::SetColor(TColor c) {
-    if (c == color_) return;
-    color_ = c;
-    Changed();
-}
-
-void TFont::SetCharset(int c) {
-    if (c == charset_) return;
-    charset_ = c;
-    Changed();
-}
-
-void TFont::SetPitch(TFontPitch p) {
-    if (p == pitch_) return;
-    pitch_ = p;
-    Changed();
-}
-
-namespace {
-
-// Pixel size whose cell height (ascent + descent) is closest to a positive font height.
-int pixelSizeForCellHeight(const QString& family, int cell) {
-    static std::map<QString, double> ratio;
-    auto it = ratio.find(family);
-    if (it == ratio.end()) {
-        QFont probe(family);
-        probe.setPixelSize(100);
-        QFontMetrics fm(probe);
-        it = ratio.emplace(family, (fm.ascent() + fm.descent()) / 100.0).first;
-    }
-    return std::max(1, static_cast<int>(std::lround(cell / it->second)));
-}
-
-}  // namespace
-
-QFont TFont::ToQFont() const {
-    if (!qfont_) qfont_ = std::make_shared<const QFont>(makeQFont());
-    return *qfont_;
-}
-
-QFont TFont::makeQFont() const {
-    LoadEmbeddedFonts();
-    QString family = SubstituteFace(name_);
-    QFont f(family);
-    int h = height_;
-    if (h < 0) f.setPixelSize(-h);
-    else if (h > 0) f.setPixelSize(pixelSizeForCellHeight(family, h));
-    else f.setPixelSize(13);
-    f.setBold(style_ & fsBold);
-    f.setItalic(style_ & fsItalic);
-    f.setUnderline(style_ & fsUnderline);
-    f.setStrikeOut(style_ & fsStrikeOut);
-    f.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::NoSubpixelAntialias));
-    f.setHintingPreference(QFont::PreferFullHinting);
-    f.setKerning(false);
-    return f;
-}
-
-// ---- Canvas ------------------------------------------------------------------------------------
+#include "framework/Bitmaps.h"
+#include "framework/TextLayout.h"
 
 namespace {
 
@@ -451,7 +243,9 @@ int TCanvas::TextWidth(const std::string& text) const {
     return fm.horizontalAdvance(QString::fromUtf8(text.c_str(), static_cast<int>(text.size())));
 }
 
-int TCanvas::TextHeight(const std::string&) const { return TextMetrics().Height; }
+int TCanvas::TextHeight(const std::string&) const {
+    return TextMetrics().Height;
+}
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
     if (!HasTarget()) return;
@@ -523,17 +317,11 @@ int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
                 lines.push_back(para);
                 continue;
             }
-            QString line;
-            for (const QString& word : para.split(' ')) {
-                QString candidate = line.isEmpty() ? word : line + ' ' + word;
-                if (!line.isEmpty() && fm.horizontalAdvance(candidate) > r.Width()) {
-                    lines.push_back(line);
-                    line = word;
-                } else {
-                    line = candidate;
-                }
-            }
-            lines.push_back(line);
+            auto measure = [&](qsizetype start, qsizetype end) {
+                return fm.horizontalAdvance(para.mid(start, end - start));
+            };
+            for (TTextSpan line : WrapAtSpaces(para, r.Width(), measure))
+                lines.push_back(para.mid(line.Start, line.Length));
         }
     }
     int height = lineHeight * static_cast<int>(lines.size());
@@ -553,15 +341,19 @@ int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
     p.setPen(QColor(opaque(font_.Color())));
     int y = r.Top;
     if (flags & DT_SINGLELINE) {
-        if (flags & DT_VCENTER) y = r.Top + (r.Height() - lineHeight) / 2;
-        else if (flags & DT_BOTTOM) y = r.Bottom - lineHeight;
+        if (flags & DT_VCENTER)
+            y = r.Top + (r.Height() - lineHeight) / 2;
+        else if (flags & DT_BOTTOM)
+            y = r.Bottom - lineHeight;
     }
     for (QString line : lines) {
         if (flags & DT_END_ELLIPSIS) line = fm.elidedText(line, Qt::ElideRight, r.Width());
         int w = fm.horizontalAdvance(line);
         int x = r.Left;
-        if (flags & DT_CENTER) x = r.Left + (r.Width() - w) / 2;
-        else if (flags & DT_RIGHT) x = r.Right - w;
+        if (flags & DT_CENTER)
+            x = r.Left + (r.Width() - w) / 2;
+        else if (flags & DT_RIGHT)
+            x = r.Right - w;
         if (brush_.Style != TBrushStyle::bsClear)
             p.fillRect(QRect(x, y, w, lineHeight), QColor(opaque(brush_.Color)));
         p.drawText(QPoint(x, y + fm.ascent()), line);
@@ -587,7 +379,9 @@ void TCanvas::Draw(int x, int y, const QImage& image) {
     Changed();
 }
 
-void TCanvas::Draw(int x, int y, const TBitmap& bitmap) { Draw(x, y, bitmap.Image()); }
+void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
+    Draw(x, y, bitmap.Image());
+}
 
 void TCanvas::DrawTransparent(int x, int y, const QImage& image, TColor transparent) {
     if (!HasTarget() || image.isNull()) return;
@@ -655,14 +449,23 @@ void TCanvas::CopyRect(const TRect& dest, const QImage& source, const TRect& sou
                 const QRgb* in = reinterpret_cast<const QRgb*>(
                     src.constScanLine(dy - dest.Top + sourceRect.Top));
                 QRgb* out = reinterpret_cast<QRgb*>(target_->scanLine(dy));
-                for (int dx = x0; dx < x1; ++dx) out[dx] = op(in[dx + shift], out[dx]) | 0xFF000000u;
+                for (int dx = x0; dx < x1; ++dx)
+                    out[dx] = op(in[dx + shift], out[dx]) | 0xFF000000u;
             }
         };
         switch (mode) {
-            case TCopyMode::cmSrcCopy: rows([](QRgb s, QRgb) { return s; }); break;
-            case TCopyMode::cmSrcInvert: rows([](QRgb s, QRgb d) { return s ^ d; }); break;
-            case TCopyMode::cmSrcAnd: rows([](QRgb s, QRgb d) { return s & d; }); break;
-            case TCopyMode::cmSrcPaint: rows([](QRgb s, QRgb d) { return s | d; }); break;
+            case TCopyMode::cmSrcCopy:
+                rows([](QRgb s, QRgb) { return s; });
+                break;
+            case TCopyMode::cmSrcInvert:
+                rows([](QRgb s, QRgb d) { return s ^ d; });
+                break;
+            case TCopyMode::cmSrcAnd:
+                rows([](QRgb s, QRgb d) { return s & d; });
+                break;
+            case TCopyMode::cmSrcPaint:
+                rows([](QRgb s, QRgb d) { return s | d; });
+                break;
         }
         Changed();
         return;
@@ -677,143 +480,4 @@ void TCanvas::CopyRect(const TRect& dest, const QImage& source, const TRect& sou
         }
     }
     Changed();
-}
-
-void TCanvas::DrawFrameControl(const TRect& r, unsigned kind, unsigned state) {
-    if (!HasTarget() || r.IsEmpty()) return;
-    TBrush savedBrush = brush_;
-    TPen savedPen = pen_;
-    bool pushed = state & DFCS_PUSHED;
-    // Face and the two-level 3-D edge.
-    brush_ = {clBtnFace, TBrushStyle::bsSolid};
-    FillRect(r);
-    auto edge = [&](const TRect& e, TColor topLeft, TColor bottomRight) {
-        for (int x = e.Left; x < e.Right; ++x) {
-            setPixelRaw(x, e.Top, topLeft);
-            setPixelRaw(x, e.Bottom - 1, bottomRight);
-        }
-        for (int y = e.Top; y < e.Bottom; ++y) {
-            setPixelRaw(e.Left, y, topLeft);
-            setPixelRaw(e.Right - 1, y, bottomRight);
-        }
-        setPixelRaw(e.Right - 1, e.Top, bottomRight);
-        setPixelRaw(e.Left, e.Bottom - 1, bottomRight);
-    };
-    if (pushed) {
-        edge(r, cl3DDkShadow, clBtnHighlight);
-        edge(r.Inflated(-1, -1), clBtnShadow, cl3DLight);
-    } else {
-        edge(r, cl3DLight, cl3DDkShadow);
-        edge(r.Inflated(-1, -1), clBtnHighlight, clBtnShadow);
-    }
-    if (kind == DFC_CAPTION) {
-        unsigned glyph = state & 0xFF;
-        bool inactive = state & DFCS_INACTIVE;
-        int off = pushed ? 1 : 0;
-        int cx = r.Left + r.Width() / 2 + off, cy = r.Top + r.Height() / 2 + off;
-        int s = std::max(2, std::min(r.Width(), r.Height()) / 2 - 2);
-        auto drawGlyph = [&](int dx, int dy, TColor c) {
-            pen_ = {c, 1, false, TPenMode::pmCopy};
-            int gx = cx + dx, gy = cy + dy;
-            switch (glyph) {
-                case DFCS_CAPTIONCLOSE:
-                    for (int k = -s + 1; k < s; ++k) {
-                        setPixelRaw(gx + k, gy + k, c);
-                        setPixelRaw(gx + k + 1, gy + k, c);
-                        setPixelRaw(gx + k, gy - k, c);
-                        setPixelRaw(gx + k + 1, gy - k, c);
-                    }
-                    break;
-                case DFCS_CAPTIONMIN:
-                    for (int x = gx - s + 1; x < gx + s - 1; ++x) {
-                        setPixelRaw(x, gy + s - 2, c);
-                        setPixelRaw(x, gy + s - 1, c);
-                    }
-                    break;
-                case DFCS_CAPTIONMAX:
-                    for (int x = gx - s + 1; x < gx + s; ++x) {
-                        setPixelRaw(x, gy - s + 1, c);
-                        setPixelRaw(x, gy - s + 2, c);
-                        setPixelRaw(x, gy + s - 1, c);
-                    }
-                    for (int y = gy - s + 1; y < gy + s; ++y) {
-                        setPixelRaw(gx - s + 1, y, c);
-                        setPixelRaw(gx + s - 1, y, c);
-                    }
-                    break;
-                case DFCS_CAPTIONRESTORE:
-                    for (int k = 0; k < 2; ++k) {
-                        int ox = k == 0 ? 2 : -1, oy = k == 0 ? -2 : 1;
-                        for (int x = gx - s + 2 + ox; x < gx + s - 1 + ox; ++x) {
-                            setPixelRaw(x, gy - s + 2 + oy, c);
-                            setPixelRaw(x, gy + s - 2 + oy, c);
-                        }
-                        for (int y = gy - s + 2 + oy; y < gy + s - 1 + oy; ++y) {
-                            setPixelRaw(gx - s + 2 + ox, y, c);
-                            setPixelRaw(gx + s - 2 + ox, y, c);
-                        }
-                    }
-                    break;
-                case DFCS_CAPTIONHELP: {
-                    TFont saved = font_;
-                    font_.SetName("MS Sans Serif");
-                    font_.SetHeight(-std::max(8, 2 * s + 2));
-                    font_.SetStyle(fsBold);
-                    font_.SetColor(c);
-                    TBrush b = brush_;
-                    brush_.Style = TBrushStyle::bsClear;
-                    TRect tr = r.Offset(dx + off, dy + off);
-                    DrawText("?", tr, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
-                    brush_ = b;
-                    font_ = saved;
-                    break;
-                }
-                default: break;
-            }
-        };
-        if (inactive) {
-            drawGlyph(1, 1, clBtnHighlight);
-            drawGlyph(0, 0, clBtnShadow);
-        } else {
-            drawGlyph(0, 0, clBtnText);
-        }
-    }
-    brush_ = savedBrush;
-    pen_ = savedPen;
-    Changed();
-}
-
-// ---- Bitmap ------------------------------------------------------------------------------------
-
-TBitmap::TBitmap() : canvas_(&image_) {}
-
-TBitmap::TBitmap(int width, int height) : canvas_(&image_) { SetSize(width, height); }
-
-void TBitmap::SetSize(int width, int height) {
-    if (width == Width() && height == Height() && !image_.isNull()) return;
-    QImage next(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
-    next.fill(Qt::white);
-    if (!image_.isNull()) {
-        QPainter p(&next);
-        p.drawImage(0, 0, image_);
-    }
-    image_ = next;
-    canvas_.SetTarget(&image_);
-}
-
-void TBitmap::SetImage(const QImage& image) {
-    image_ = image.convertToFormat(QImage::Format_RGB32);
-    canvas_.SetTarget(&image_);
-}
-
-bool TBitmap::LoadFromResourceName(const std::string& name) {
-    QImage img(QString(":/bitmaps/%1.bmp").arg(QString::fromStdString(name)));
-    if (img.isNull()) return false;
-    SetImage(img);
-    return true;
-}
-
-TColor TBitmap::TransparentColor() const {
-    if (image_.isNull() || image_.height() == 0) return clNone;
-    return FromQColor(QColor(image_.pixel(0, image_.height() - 1)));
 }

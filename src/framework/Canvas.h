@@ -1,0 +1,128 @@
+// The canvas paints on a QImage without antialiasing, with the platform's rules (rectangles
+// exclude their right and bottom edges, lines exclude their end point), so a test can check
+// painting pixel by pixel.
+#pragma once
+
+#include <QImage>
+#include <functional>
+#include <string>
+
+#include "framework/Colors.h"
+#include "framework/Fonts.h"
+#include "framework/FrameControls.h"
+#include "framework/Geometry.h"
+
+enum class TPenMode { pmCopy, pmXor, pmNot };
+struct TPen {
+    TColor Color = clBlack;
+    int Width = 1;
+    bool Clear = false;  // psClear
+    TPenMode Mode = TPenMode::pmCopy;
+};
+
+enum class TBrushStyle { bsSolid, bsClear };
+struct TBrush {
+    TColor Color = clWhite;
+    TBrushStyle Style = TBrushStyle::bsSolid;
+};
+
+// Text metrics in the platform's terms.
+struct TTextMetric {
+    int Height = 0;  // cell height: ascent + descent
+    int Ascent = 0;
+    int Descent = 0;
+    int InternalLeading = 0;  // cell height minus character height
+    int AveCharWidth = 0;
+};
+
+// DrawText flags.
+enum TextFlag : unsigned {
+    DT_LEFT = 0,
+    DT_CENTER = 0x1,
+    DT_RIGHT = 0x2,
+    DT_VCENTER = 0x4,
+    DT_BOTTOM = 0x8,
+    DT_WORDBREAK = 0x10,
+    DT_SINGLELINE = 0x20,
+    DT_EXPANDTABS = 0x40,
+    DT_NOCLIP = 0x100,
+    DT_CALCRECT = 0x400,
+    DT_NOPREFIX = 0x800,
+    DT_END_ELLIPSIS = 0x8000,
+};
+
+enum class TCopyMode { cmSrcCopy, cmSrcInvert, cmSrcAnd, cmSrcPaint };
+
+class TBitmap;
+
+class TCanvas {
+  public:
+    TCanvas() = default;
+    explicit TCanvas(QImage* target) : target_(target) {}
+    void SetTarget(QImage* target) { target_ = target; }
+    QImage* Target() const { return target_; }
+    bool HasTarget() const { return target_ != nullptr && !target_->isNull(); }
+
+    TPen& Pen() { return pen_; }
+    TBrush& Brush() { return brush_; }
+    TFont& Font() { return font_; }
+    const TFont& Font() const { return font_; }
+    void SetFont(const TFont& f) { font_ = f; }
+    // Painting is restricted to this rectangle when set.
+    void SetClipRect(const TRect& r) {
+        clip_ = r;
+        clipped_ = true;
+    }
+    void ClearClipRect() { clipped_ = false; }
+
+    TColor Pixel(int x, int y) const;
+    void SetPixel(int x, int y, TColor c);
+
+    void FillRect(const TRect& r);                   // brush, no outline
+    void Rectangle(int x1, int y1, int x2, int y2);  // pen outline, brush inside
+    void FrameRect(const TRect& r);                  // one-pixel frame in brush colour
+    void Ellipse(int x1, int y1, int x2, int y2);
+    void Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+    void MoveTo(int x, int y) { penPos_ = {x, y}; }
+    void LineTo(int x, int y);  // end point excluded
+    TPoint PenPos() const { return penPos_; }
+
+    void TextOut(int x, int y, const std::string& text);
+    // Draws text in a rectangle with DT_* flags; returns the text height. With DT_CALCRECT
+    // only measures, adjusting r.
+    int DrawText(const std::string& text, TRect& r, unsigned flags);
+    int TextWidth(const std::string& text) const;
+    int TextHeight(const std::string& text) const;
+    TTextMetric TextMetrics() const;
+
+    void Draw(int x, int y, const QImage& image);
+    void Draw(int x, int y, const TBitmap& bitmap);
+    // Draws image with every pixel of the transparent colour left out.
+    void DrawTransparent(int x, int y, const QImage& image, TColor transparent);
+    void StretchDraw(const TRect& r, const QImage& image);
+    // Block copy from another image with a raster operation.
+    void CopyRect(const TRect& dest, const QImage& source, const TRect& sourceRect,
+                  TCopyMode mode = TCopyMode::cmSrcCopy);
+    // The platform's caption and push-button drawing (in FrameControls.cpp, beside the
+    // other 3-D edges).
+    void DrawFrameControl(const TRect& r, unsigned kind, unsigned state);
+
+    // Called after every drawing operation (a window surface repaints itself through it).
+    std::function<void()> OnChanged;
+
+  private:
+    void Changed() {
+        if (OnChanged) OnChanged();
+    }
+    bool inClip(int x, int y) const;
+    void setPixelRaw(int x, int y, TColor c);
+    void applyClip(class QPainter& p) const;
+
+    QImage* target_ = nullptr;
+    TPen pen_;
+    TBrush brush_;
+    TFont font_;
+    TPoint penPos_;
+    TRect clip_;
+    bool clipped_ = false;
+};
