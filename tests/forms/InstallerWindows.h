@@ -8,6 +8,7 @@
 #include "forms/InstallOptions.h"
 #include "forms/InstallerForms.h"
 #include "forms/MusicFailure.h"
+#include "forms/Seams.h"
 #include "forms/Unit1.h"
 #include "forms/Unit2.h"
 #include "forms/Unit3.h"
@@ -39,10 +40,6 @@ public:
         for (auto& [name, content] : files)
             if (!(name == "install.ini" && content.empty())) WriteFile(folder / name, content);
         platform::SetProgramFileName(folder / "installer");
-        // The music is the program's own business here: failures are only recorded.
-        SetMusicFailureAction([this](const std::string& caption, const std::string&) {
-            musicFailures.push_back(caption);
-        });
         InstallOptions = TInstallOptions{};
         CreateInstallerForms(*Application);
     }
@@ -58,13 +55,15 @@ public:
         Form4 = nullptr;
         Form5 = nullptr;
         platform::SetProgramFileName("");
-        SetMusicFailureAction(nullptr);
     }
     // Native path of a file in the program folder.
     std::string Native(const std::string& name) const { return folder / name; }
 
     TempDir folder;
     std::vector<std::string> musicFailures;
+    // The music is the program's own business here: failures are only recorded.
+    seams::MusicFailureScope musicFailure{
+        [this](const std::string& caption, const std::string&) { musicFailures.push_back(caption); }};
 };
 
 }  // namespace testing_support
