@@ -3,24 +3,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "forms/SeamHooks_p.h"
 #include "framework/Dialogs.h"
 #include "music/tunedll.h"
 
-namespace {
-std::function<void(const std::string&, const std::string&)>& action() {
-    static std::function<void(const std::string&, const std::string&)> a;
-    return a;
-}
-}  // namespace
-
-void SetMusicFailureAction(std::function<void(const std::string&, const std::string&)> a) {
-    action() = std::move(a);
-}
+std::function<void(const std::string&, const std::string&)> seams::hooks::musicFailure;
 
 void MusicFailure(const std::string& caption) {
     const char* text = TUNEgetErrorMessage(TUNEgetLastError());
-    if (action()) {
-        action()(caption, text ? text : "");
+    if (seams::hooks::musicFailure) {
+        seams::hooks::musicFailure(caption, text ? text : "");
         return;
     }
     MessageBox(text ? text : "", caption, MB_OK);

@@ -7,14 +7,12 @@
 #include "framework/Buttons.h"
 #include "framework/Forms.h"
 #include "framework/Messages.h"
+#include "framework/SeamHooks_p.h"
 #include "framework/StdCtrls.h"
 
-namespace {
+std::function<int(const TDialogInfo&)> seams::hooks::dialogResponder;
 
-TDialogResponder& responder() {
-    static TDialogResponder r;
-    return r;
-}
+namespace {
 
 // The icon of a message dialog, drawn in the platform's manner at 32 x 32.
 class TDialogIconView : public TGraphicControl {
@@ -148,12 +146,13 @@ private:
 int runDialog(TDialogInfo info) {
     auto form = std::make_unique<TMessageForm>(info);
     info.Form = form.get();
-    if (responder()) {
+    if (seams::hooks::dialogResponder) {
         TForm* f = form.get();
         // Answer from inside the dialog's own modal loop, once it is up and active.
         QTimer::singleShot(0, f->Window(), [info, f] {
             Dispatch([&] {
-                int r = responder() ? responder()(info) : mrNone;
+                const auto& respond = seams::hooks::dialogResponder;
+                int r = respond ? respond(info) : mrNone;
                 if (r != mrNone) f->SetModalResult(r);
             });
         });
@@ -167,9 +166,6 @@ void addButton(TDialogInfo& info, const char* caption, int result) {
 }
 
 }  // namespace
-
-void SetDialogResponder(TDialogResponder r) { responder() = std::move(r); }
-const TDialogResponder& DialogResponder() { return responder(); }
 
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
     TDialogInfo info;

@@ -1,6 +1,6 @@
 // Message dialogs, built as framework forms: centred, modal, with a caption, an icon, the
 // text and push buttons. Enter presses the first button, Escape the Cancel button (or the
-// only one). A responder installed by tests answers them while they are up.
+// only one). Tests answer them through seams::DialogScope (framework/Seams.h).
 #pragma once
 
 #include <functional>
@@ -38,7 +38,7 @@ constexpr int IDNO = 7;
 
 enum class TDialogIcon { None, Stop, Question, Warning, Information };
 
-// What a dialog shows, for the responder.
+// What a dialog shows.
 struct TDialogInfo {
     std::string Caption;
     std::string Text;
@@ -53,9 +53,3 @@ struct TDialogInfo {
 int MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
 // The plain message box with a caption of the caller's choice; returns IDOK, IDCANCEL...
 int MessageBox(const std::string& text, const std::string& caption, unsigned flags);
-
-// Answers dialogs without a user: called once each dialog is up and active, inside its
-// modal loop; returns the modal result to close it with.
-using TDialogResponder = std::function<int(const TDialogInfo&)>;
-void SetDialogResponder(TDialogResponder responder);
-const TDialogResponder& DialogResponder();

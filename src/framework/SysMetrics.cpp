@@ -4,19 +4,10 @@
 #include <QScreen>
 #include <map>
 
-namespace {
+#include "framework/SeamHooks_p.h"
 
-int& depthOverride() {
-    static int d = 0;
-    return d;
-}
-
-bool& metricsAvailable() {
-    static bool a = true;
-    return a;
-}
-
-}  // namespace
+std::function<bool()> seams::hooks::nonClientMetricsAvailable;
+std::function<int()> seams::hooks::screenColorDepth;
 
 int GetSystemMetrics(int index) {
     static const std::map<int, int> table = {
@@ -45,19 +36,16 @@ TFont StockSystemFont() {
 }
 
 bool GetCaptionFont(TFont& font) {
-    if (!metricsAvailable()) return false;
+    if (seams::hooks::nonClientMetricsAvailable && !seams::hooks::nonClientMetricsAvailable())
+        return false;
     font.SetName("MS Sans Serif");
     font.SetHeight(-11);
     font.SetStyle(fsBold);
     return true;
 }
 
-void SetNonClientMetricsAvailable(bool available) { metricsAvailable() = available; }
-
 int ScreenColorDepth() {
-    if (depthOverride() > 0) return depthOverride();
+    if (seams::hooks::screenColorDepth) return seams::hooks::screenColorDepth();
     QScreen* s = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
     return s ? s->depth() : 24;
 }
-
-void SetScreenColorDepthOverride(int bitsPerPixel) { depthOverride() = bitsPerPixel; }

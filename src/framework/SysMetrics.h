@@ -33,13 +33,10 @@ constexpr int SM_CYSIZEFRAME = SM_CYFRAME;
 
 int GetSystemMetrics(int index);
 
-// The caption font of the non-client metrics. Returns false when the metrics cannot be read
-// (tests can make it fail), in which case the stock system font should be used.
+// The caption font of the non-client metrics. Returns false when the metrics cannot be read,
+// in which case the stock system font should be used.
 bool GetCaptionFont(TFont& font);
 TFont StockSystemFont();
-// Test seam: makes the non-client metrics query fail.
-void SetNonClientMetricsAvailable(bool available);
 
-// Bits per pixel of the screen. Tests may override it (0 restores the real value).
+// Bits per pixel of the screen.
 int ScreenColorDepth();
-void SetScreenColorDepthOverride(int bitsPerPixel);

@@ -10,25 +10,9 @@
 #include "forms/MusicFailure.h"
 #include "music/tunedll.h"
 #include "framework/Application.h"
-#include "framework/Dialogs.h"
 #include "framework/Forms.h"
 
 namespace {
-
-// For tests that drive the real program: with INSTALLER_DIALOG_LOG set, every dialog is
-// written to that file ("caption|text" per line) and answered with its first button.
-void installDialogLog() {
-    const char* log = std::getenv("INSTALLER_DIALOG_LOG");
-    if (!log || !*log) return;
-    std::string path = log;
-    SetDialogResponder([path](const TDialogInfo& d) {
-        if (FILE* f = std::fopen(path.c_str(), "a")) {
-            std::fprintf(f, "%s|%s\n", d.Caption.c_str(), d.Text.c_str());
-            std::fclose(f);
-        }
-        return d.Results.empty() ? 1 : d.Results.front();
-    });
-}
 
 bool isSet(const char* name) {
     const char* value = std::getenv(name);
@@ -76,7 +60,6 @@ int RunInstaller(int argc, char** argv) {
     previousHandler = qInstallMessageHandler(startupMessages);
     application.Initialize(argc, argv);
     qInstallMessageHandler(previousHandler);
-    installDialogLog();
     // The music starts before any window; a failure is reported and ends the program.
     TUNEstartup();
     if (!TUNEinit()) MusicFailure("TUNE Error");

@@ -1,6 +1,7 @@
 // The TUNE library: libopenmpt decodes, SDL's audio subsystem (or a silent clock of our
 // own when there is no sound) pulls the mixed sound in the background.
 #include "music/tunedll.h"
+#include "music/SeamHooks_p.h"
 
 #include <SDL.h>
 #include <fcntl.h>
@@ -113,8 +114,7 @@ class Library {
 
     int Init() {
         if (initialised_) return TUNE_OK;
-        const char* fail = std::getenv("TUNE_FAIL_INIT");
-        if (fail && *fail && std::strcmp(fail, "0") != 0) return TUNE_ERROR_AUDIO;
+        if (seams::hooks::TuneInitFails && seams::hooks::TuneInitFails()) return TUNE_ERROR_AUDIO;
         // SDL would take SIGINT and SIGTERM for a quit event nobody reads: the program
         // must still end when it is told to.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

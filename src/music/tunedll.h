@@ -18,9 +18,6 @@
 // cannot be started or no device can be opened, the library plays into a silent output
 // that runs at real-time pace, so a machine without sound still plays (and loops) the
 // music unheard.
-//
-// Test seam: with the environment variable TUNE_FAIL_INIT set to a non-empty value other
-// than "0", TUNEinit fails with TUNE_ERROR_AUDIO.
 #pragma once
 
 #include <stdint.h>

@@ -3,8 +3,11 @@
 // its fonts.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "components/GradientCaption.h"
 #include "framework/Application.h"
+#include "framework/Seams.h"
 #include "framework/SysMetrics.h"
 #include "framework/SysUtils.h"
 #include "support/GuiSupport.h"
@@ -16,9 +19,10 @@ namespace {
 struct CaptionHook : ::testing::Test {
     TForm* form = nullptr;
     TGradientCaption* gc = nullptr;
+    seams::ScreenDepthScope depth{32};
+    std::optional<seams::NonClientMetricsScope> metrics;
 
     void SetUp() override {
-        SetScreenColorDepthOverride(32);
         form = new TForm(Application);
         form->SetBorderStyle(TFormBorderStyle::bsSingle);
         form->SetBorderIcons(biSystemMenu);
@@ -26,11 +30,7 @@ struct CaptionHook : ::testing::Test {
         form->SetCaption("Setup");
         gc = new TGradientCaption(form);
     }
-    void TearDown() override {
-        delete form;
-        SetScreenColorDepthOverride(0);
-        SetNonClientMetricsAvailable(true);
-    }
+    void TearDown() override { delete form; }
     // Our bar is a solid red one; the framework's own is in the caption colours.
     void MakeRed() {
         gc->SetEnabled(TGradEnabled::geAlways);
@@ -292,7 +292,7 @@ TEST_F(CaptionHook, SettingsChangeReloadsTheCaptionFont) {
     custom.SetHeight(-14);
     gc->CaptionText()->SetFont(custom);
     gc->AppNameText()->SetFontKind(TFontKind::fkSystemI);
-    SetNonClientMetricsAvailable(false);
+    metrics.emplace(false);
     form->Perform(WM_SETTINGCHANGE);
     TFont stock = StockSystemFont();
     EXPECT_EQ(gc->SystemFont().Name(), stock.Name());
@@ -301,7 +301,7 @@ TEST_F(CaptionHook, SettingsChangeReloadsTheCaptionFont) {
     EXPECT_EQ(gc->AppNameText()->Font().Name(), stock.Name());
     EXPECT_TRUE(gc->AppNameText()->Font().Style() & fsItalic);
     EXPECT_EQ(gc->CaptionText()->Font().Name(), "Arial");
-    SetNonClientMetricsAvailable(true);
+    metrics.reset();
     form->Perform(WM_SYSCOLORCHANGE);
     EXPECT_EQ(gc->CompanyText()->Font().Name(), "MS Sans Serif");
     EXPECT_EQ(gc->CompanyText()->Font().Height(), -11);

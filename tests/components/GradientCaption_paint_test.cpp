@@ -4,10 +4,12 @@
 
 #include <cmath>
 #include <map>
+#include <optional>
 #include <vector>
 
 #include "components/GradientCaption.h"
 #include "framework/Application.h"
+#include "framework/Seams.h"
 #include "framework/SysMetrics.h"
 #include "support/GuiSupport.h"
 
@@ -40,12 +42,9 @@ struct Extent {
 struct CaptionBar : ::testing::Test {
     TForm* form = nullptr;
     TGradientCaption* gc = nullptr;
+    std::optional<seams::ScreenDepthScope> depth{32};
 
-    void SetUp() override { SetScreenColorDepthOverride(32); }
-    void TearDown() override {
-        delete form;
-        SetScreenColorDepthOverride(0);
-    }
+    void TearDown() override { delete form; }
     void Make(TFormBorderStyle style, TBorderIcons icons, int clientWidth) {
         form = new TForm(Application);
         form->SetBorderStyle(style);
@@ -145,7 +144,7 @@ TEST_F(CaptionBar, SmartGradientDependsOnTheScreenDepth) {
     gc->SetColorLeftInActive(clRed);
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.depth << (c.active ? " active" : " inactive"));
-        SetScreenColorDepthOverride(c.depth);
+        depth.emplace(c.depth);
         Paint(c.active);
         TColor sys = ColorToRGB(c.active ? clActiveCaption : clInactiveCaption);
         EXPECT_EQ(Px(3, 10), c.gradient ? clRed : sys);

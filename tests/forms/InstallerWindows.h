@@ -3,11 +3,13 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 
 #include "forms/InstallOptions.h"
 #include "forms/InstallerForms.h"
 #include "forms/MusicFailure.h"
+#include "forms/Seams.h"
 #include "forms/Unit1.h"
 #include "forms/Unit2.h"
 #include "forms/Unit3.h"
@@ -15,6 +17,7 @@
 #include "forms/Unit5.h"
 #include "framework/Application.h"
 #include "platform/Platform.h"
+#include "platform/Seams.h"
 #include "support/GuiSupport.h"
 #include "support/TestSupport.h"
 
@@ -40,10 +43,6 @@ public:
         for (auto& [name, content] : files)
             if (!(name == "install.ini" && content.empty())) WriteFile(folder / name, content);
         programFile = std::make_unique<seams::ProgramFileScope>(folder / "installer");
-        // The music is the program's own business here: failures are only recorded.
-        SetMusicFailureAction([this](const std::string& caption, const std::string&) {
-            musicFailures.push_back(caption);
-        });
         InstallOptions = TInstallOptions{};
         CreateInstallerForms(*Application);
     }
@@ -59,13 +58,15 @@ public:
         Form4 = nullptr;
         Form5 = nullptr;
         programFile.reset();
-        SetMusicFailureAction(nullptr);
     }
     // Native path of a file in the program folder.
     std::string Native(const std::string& name) const { return folder / name; }
 
     TempDir folder;
     std::vector<std::string> musicFailures;
+    // The music is the program's own business here: failures are only recorded.
+    seams::MusicFailureScope musicFailure{
+        [this](const std::string& caption, const std::string&) { musicFailures.push_back(caption); }};
 
   private:
     std::unique_ptr<seams::ProgramFileScope> programFile;

@@ -2,8 +2,11 @@
 // bold title, no icon and no buttons.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "forms/InstallerWindows.h"
 #include "framework/Application.h"
+#include "framework/Seams.h"
 #include "framework/SysMetrics.h"
 
 using namespace testing_support;
@@ -14,12 +17,12 @@ constexpr const char* kTitle = "Tarnwick Installer...";
 
 struct MainCaption : ::testing::Test {
     InstallerWindows windows;
+    std::optional<seams::ScreenDepthScope> screenDepth;
     void TearDown() override {
         if (Form1->Visible()) Form1->Hide();
-        SetScreenColorDepthOverride(0);
     }
     void PaintAt(int depth, bool active) {
-        SetScreenColorDepthOverride(depth);
+        screenDepth.emplace(depth);
         Form1->Perform(WM_NCACTIVATE, active ? 1 : 0);
     }
     TRect Bar() const { return {3, 3, Form1->WindowWidth() - 3, 3 + 18}; }
@@ -93,7 +96,7 @@ TEST_F(MainCaption, AtEightBitsOnlyTheActiveBarKeepsTheGradient) {
 }
 
 TEST_F(MainCaption, AnotherWindowTakingTheActivationLeavesTheBarBlack) {
-    SetScreenColorDepthOverride(32);
+    screenDepth.emplace(32);
     Form1->Show();
     auto* other = new TForm(Application);
     other->SetClientSize(100, 50);

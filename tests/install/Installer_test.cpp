@@ -1,7 +1,18 @@
-// The real program, started as a user starts it, answering its dialogs through the log
-// seam: music failures are reported and end it with a failure code.
+// The program's start-up and shutdown, run as a user starts it from the medium, each run in
+// a child process of its own (the program ends itself): music failures are reported and
+// end it with a failure code. Dialogs are answered with their first button and logged.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "framework/Seams.h"
+#include "install/Installer.h"
+#include "music/Seams.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -10,38 +21,50 @@ namespace {
 
 struct Program : ::testing::Test {
     TempDir medium;
-    // Runs the program from the medium; `limit` is what timeout(1) is given.
-    std::string run(const std::string& env, int& status, const std::string& limit = "30") {
+    std::string Log() const { return ReadFile(medium / "dialogs.log"); }
+    // Runs the program in the medium's folder and ends the process with its exit code.
+    void RunProgram() {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        if (chdir(medium.Path().c_str()) != 0) std::_Exit(100);
         std::string log = medium / "dialogs.log";
-        std::string cmd = "cd " + Quote(medium.Path()) + " && env QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy " +
-                          "INSTALLER_DIALOG_LOG=" + Quote(log) + " " + env + " timeout " + limit + " " +
-                          Quote(std::string(INSTALLER_BUILD_DIR) + "/bin/installer");
-        status = testing_support::Run(cmd);
-        return ReadFile(log);
+        seams::DialogScope answer([log](const TDialogInfo& d) {
+            if (FILE* f = std::fopen(log.c_str(), "a")) {
+                std::fprintf(f, "%s|%s\n", d.Caption.c_str(), d.Text.c_str());
+                std::fclose(f);
+            }
+            return d.Results.empty() ? 1 : d.Results.front();
+        });
+        char name[] = "installer";
+        char* argv[] = {name, nullptr};
+        int argc = 1;
+        std::_Exit(RunInstaller(argc, argv));
     }
 };
 
 TEST_F(Program, MissingModuleShowsTuneErrorAndEndsWithAFailure) {
     WriteFile(medium / "install.ini", "[OPTIONS]\nAPPZ......=Tarnwick\n");
-    int status = 0;
-    std::string log = run("", status);
-    EXPECT_EQ(status, 1);
+    EXPECT_EXIT(RunProgram(), testing::ExitedWithCode(1), "");
+    std::string log = Log();
     ASSERT_EQ(log.rfind("TUNE ERROR|", 0), 0u) << log;
     EXPECT_GT(log.size(), std::string("TUNE ERROR|\n").size());
 }
 
 TEST_F(Program, FailingInitShowsTuneErrorBeforeAnyWindow) {
-    int status = 0;
-    std::string log = run("TUNE_FAIL_INIT=1", status);
-    EXPECT_EQ(status, 1);
+    EXPECT_EXIT(
+        {
+            seams::TuneInitFailureScope fail;
+            RunProgram();
+        },
+        testing::ExitedWithCode(1), "");
+    std::string log = Log();
     EXPECT_EQ(log.rfind("TUNE Error|", 0), 0u) << log;
 }
 
 TEST_F(Program, NotAModuleIsRefusedToo) {
     WriteFile(medium / "install.dat", "this is no tracker module");
-    int status = 0;
-    std::string log = run("", status);
-    EXPECT_EQ(status, 1);
+    EXPECT_EXIT(RunProgram(), testing::ExitedWithCode(1), "");
+    std::string log = Log();
     EXPECT_EQ(log.rfind("TUNE ERROR|", 0), 0u) << log;
 }
 
@@ -50,11 +73,19 @@ TEST_F(Program, PlayingMusicItEndsWhenTerminated) {
     ASSERT_EQ(testing_support::Run(Quote(std::string(INSTALLER_BUILD_DIR) + "/bin/modgen") + " " +
                   Quote(medium / "install.dat")),
               0);
-    int status = 0;
-    // SIGTERM after 3 s; a program that shrugs it off is killed 20 s later (status 137).
-    std::string log = run("", status, "-k 20 3");
-    EXPECT_EQ(status, 124) << log;
-    EXPECT_EQ(log, "");
+    // SIGTERM after 3 s; a program that shrugs it off is killed 20 s later.
+    EXPECT_EXIT(
+        {
+            std::thread([] {
+                std::this_thread::sleep_for(std::chrono::seconds(3));
+                kill(getpid(), SIGTERM);
+                std::this_thread::sleep_for(std::chrono::seconds(20));
+                kill(getpid(), SIGKILL);
+            }).detach();
+            RunProgram();
+        },
+        testing::KilledBySignal(SIGTERM), "");
+    EXPECT_EQ(Log(), "");
 }
 
 TEST_F(Program, WithoutADisplayItSaysSoAndFails) {

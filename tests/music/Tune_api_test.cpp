@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 
+#include "music/Seams.h"
 #include "music/TuneTestSupport.h"
 
 using namespace tune_test;
@@ -69,7 +70,7 @@ TEST_F(TuneApi, EveryCallBeforeInitReportsNotInitialised) {
 
 TEST_F(TuneApi, FailInitSeamMakesInitFailWithTheAudioMessage) {
     {
-        EnvScope fail("TUNE_FAIL_INIT", "1");
+        seams::TuneInitFailureScope fail;
         EXPECT_FALSE(TUNEinit());
         ExpectError(TUNE_ERROR_AUDIO);
         EXPECT_STREQ(TUNEgetErrorMessage(TUNEgetLastError()),
@@ -78,7 +79,8 @@ TEST_F(TuneApi, FailInitSeamMakesInitFailWithTheAudioMessage) {
         ExpectError(TUNE_ERROR_NOT_INITIALISED);
     }
     {
-        EnvScope off("TUNE_FAIL_INIT", "0");
+        seams::TuneInitFailureScope fail;
+        seams::TuneInitFailureScope off(false);
         EXPECT_TRUE(TUNEinit());
         ExpectError(TUNE_OK);
     }

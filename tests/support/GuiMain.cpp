@@ -8,6 +8,7 @@
 #include "framework/Application.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
+#include "framework/Seams.h"
 
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     auto* app = new TApplication();
     app->Initialize(argc, argv);
-    SetDialogResponder([](const TDialogInfo& d) {
+    seams::DialogScope unexpected([](const TDialogInfo& d) {
         ADD_FAILURE() << "unexpected dialog \"" << d.Caption << "\": " << d.Text;
         return d.Results.empty() ? 1 : d.Results.front();
     });

@@ -16,16 +16,10 @@ DialogRecorder::DialogRecorder()
     : DialogRecorder([](const TDialogInfo& d) { return d.Results.front(); }) {}
 
 DialogRecorder::DialogRecorder(std::function<int(const TDialogInfo&)> answer)
-    : saved_(DialogResponder()) {
-    SetDialogResponder([this, answer](const TDialogInfo& d) {
-        dialogs_.push_back(d);
-        return answer(d);
-    });
-}
-
-DialogRecorder::~DialogRecorder() {
-    SetDialogResponder(saved_);
-}
+    : scope_([this, answer](const TDialogInfo& d) {
+          dialogs_.push_back(d);
+          return answer(d);
+      }) {}
 
 std::vector<std::string> DialogRecorder::Texts() const {
     std::vector<std::string> out;

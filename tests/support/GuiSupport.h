@@ -8,6 +8,7 @@
 
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
+#include "framework/Seams.h"
 
 namespace testing_support {
 
@@ -17,7 +18,6 @@ class DialogRecorder {
 public:
     DialogRecorder();
     explicit DialogRecorder(std::function<int(const TDialogInfo&)> answer);
-    ~DialogRecorder();
     const std::vector<TDialogInfo>& Dialogs() const { return dialogs_; }
     int Count() const { return static_cast<int>(dialogs_.size()); }
     const TDialogInfo& Last() const { return dialogs_.back(); }
@@ -26,7 +26,7 @@ public:
 
 private:
     std::vector<TDialogInfo> dialogs_;
-    TDialogResponder saved_;
+    seams::DialogScope scope_;
 };
 
 // Runs steps one after another from the event loop, each inside whatever modal loop is

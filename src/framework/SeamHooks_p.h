@@ -1,0 +1,18 @@
+// The framework's replaceable behaviour, for its own files and Seams.cpp only. Every hook is
+// empty in the program; the guards of framework/Seams.h fill them in test builds.
+#pragma once
+
+#include <functional>
+
+#include "framework/Dialogs.h"
+
+namespace seams::hooks {
+
+// Answers a message dialog once it is up; returns the modal result to close it with.
+extern std::function<int(const TDialogInfo&)> dialogResponder;
+// Whether the non-client metrics can be read.
+extern std::function<bool()> nonClientMetricsAvailable;
+// The screen's bits per pixel.
+extern std::function<int()> screenColorDepth;
+
+}  // namespace seams::hooks
