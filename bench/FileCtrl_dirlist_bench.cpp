@@ -18,7 +18,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kFolders = 100000;
 
-double since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+double since(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
 
 }  // namespace
 
@@ -58,10 +60,11 @@ int main(int argc, char** argv) {
     bool complete = list->ItemCount() == kFolders + 2;
     double own = build - enumeration;
     bool ok = complete && own < 0.5 && build < 3 * enumeration + 0.05;
-    std::printf("%d sub-folders: list built and painted in %.3f s, enumeration %.3f s, the list's "
-                "own work %.3f s, ratio %.2f (target below 3, own work below 0.5 s)%s\n",
-                kFolders, build, enumeration, own, enumeration > 0 ? build / enumeration : 0.0,
-                ok ? "" : "  MISSED");
+    std::printf(
+        "%d sub-folders: list built and painted in %.3f s, enumeration %.3f s, the list's "
+        "own work %.3f s, ratio %.2f (target below 3, own work below 0.5 s)%s\n",
+        kFolders, build, enumeration, own, enumeration > 0 ? build / enumeration : 0.0,
+        ok ? "" : "  MISSED");
     form.Hide();
     return ok ? 0 : 1;
 }

@@ -54,9 +54,11 @@ int main(int argc, char** argv) {
         double reference = show(memo, words(c.bytes));
         double run = show(memo, std::string(c.bytes, 'x'));
         bool ok = run < c.limitSeconds && run < 3 * reference + 0.05;
-        std::printf("%s without spaces: %.3f s, with words: %.3f s, ratio %.2f (target below 3 and %.0f s)%s\n",
-                    c.name, run, reference, reference > 0 ? run / reference : 0.0, c.limitSeconds,
-                    ok ? "" : "  MISSED");
+        std::printf(
+            "%s without spaces: %.3f s, with words: %.3f s, ratio %.2f (target below 3 and %.0f "
+            "s)%s\n",
+            c.name, run, reference, reference > 0 ? run / reference : 0.0, c.limitSeconds,
+            ok ? "" : "  MISSED");
         if (!ok) status = 1;
     }
     return status;

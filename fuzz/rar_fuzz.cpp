@@ -43,10 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     rar.OnReqPassword = [](TObject*, RARHeaderData&, std::string& password) { password = "pw"; };
     rar.Extract();
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::recursive_directory_iterator(root, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
         std::string p = it->path().string();
-        bool allowed = p == root + "/in.rar" || p == root + "/game" || p.rfind(root + "/game/target", 0) == 0;
+        bool allowed =
+            p == root + "/in.rar" || p == root + "/game" || p.rfind(root + "/game/target", 0) == 0;
         if (!allowed) {
             std::fprintf(stderr, "written outside the target: %s\n", p.c_str());
             std::abort();

@@ -34,6 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TIniFile ini("C:\\install.ini");
     for (const char* key : {"APPZ......", "SIZE......", "DIR.......", "FILERAR...", "NFO.......",
                             "REG.......", "SCRTXT....", "FILES....."})
-        if (ini.ReadString("OPTIONS", key, "default").size() > TIniFile::MaxValueLength) std::abort();
+        if (ini.ReadString("OPTIONS", key, "default").size() > TIniFile::MaxValueLength)
+            std::abort();
     return 0;
 }

@@ -14,7 +14,7 @@
 namespace {
 
 struct Button {
-    QRect area;        // the hot-spot
+    QRect area;  // the hot-spot
     const char* text;
     QColor tint;
 };
@@ -129,7 +129,8 @@ int main(int argc, char** argv) {
     QString dir = QString::fromLocal8Bit(argv[1]);
     bool ok = save(background(false), dir + "/background.jpg");
     QImage lit = background(true);
-    for (int i = 0; i < 3; ++i) ok &= save(lit.copy(kHighlights[i]), dir + "/" + kHighlightFiles[i]);
+    for (int i = 0; i < 3; ++i)
+        ok &= save(lit.copy(kHighlights[i]), dir + "/" + kHighlightFiles[i]);
     ok &= save(banner(), dir + "/banner.jpg");
     return ok ? 0 : 1;
 }

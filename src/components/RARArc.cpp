@@ -289,7 +289,9 @@ TRAR::TRAR(TComponent* owner) : TComponent(owner) {
     filesToTest_.SetSorted(true);
 }
 
-bool TRAR::Running() { return runInProgress; }
+bool TRAR::Running() {
+    return runInProgress;
+}
 
 void TRAR::Error(int code) {
     if (OnError) OnError(this, code);

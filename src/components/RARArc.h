@@ -83,7 +83,7 @@ using TReqPassword =
     std::function<void(TObject* Sender, RARHeaderData& eFile, std::string& Password)>;
 
 class TRAR : public TComponent {
-public:
+  public:
     explicit TRAR(TComponent* owner = nullptr);
 
     const std::string& ArchiveName() const { return archiveName_; }
@@ -118,7 +118,7 @@ public:
     TFileTested OnTested;
     TReqPassword OnReqPassword;
 
-private:
+  private:
     friend struct RARCallbacks;
     int VolumeCallback(char* nativeName, int mode);
     int DataCallback(unsigned char* addr, int size);
@@ -134,6 +134,6 @@ private:
     // State of the run in progress.
     int64_t position_ = 0;
     uint64_t entrySize_ = 0;
-    std::string currentVolume_;            // native path of the volume being read
-    std::exception_ptr handlerError_;      // an error raised by a handler inside a callback
+    std::string currentVolume_;        // native path of the volume being read
+    std::exception_ptr handlerError_;  // an error raised by a handler inside a callback
 };

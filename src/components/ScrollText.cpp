@@ -93,7 +93,9 @@ void TCustomScrollText::SetScrollDirection(TScrollDirection d) {
         StartScroll(currentStep_);
 }
 
-void TCustomScrollText::FontChanged() { RemeasureAndInvalidate(); }
+void TCustomScrollText::FontChanged() {
+    RemeasureAndInvalidate();
+}
 
 void TCustomScrollText::RemeasureAndInvalidate() {
     MeasureBlock();
@@ -106,7 +108,9 @@ void TCustomScrollText::StartScroll(int fromStep) {
     timer_->SetEnabled(true);
 }
 
-void TCustomScrollText::StopScroll() { timer_->SetEnabled(false); }
+void TCustomScrollText::StopScroll() {
+    timer_->SetEnabled(false);
+}
 
 void TCustomScrollText::TimerTick(TObject*) {
     if (!timer_->Enabled()) return;
@@ -125,9 +129,12 @@ void TCustomScrollText::TimerTick(TObject*) {
 int TCustomScrollText::StyleExtra() const {
     switch (textStyle_) {
         case TTextStyle::tsRaised:
-        case TTextStyle::tsLowered: return 2 * depth_;
-        case TTextStyle::tsShaddow: return depth_;
-        case TTextStyle::tsNormal: break;
+        case TTextStyle::tsLowered:
+            return 2 * depth_;
+        case TTextStyle::tsShaddow:
+            return depth_;
+        case TTextStyle::tsNormal:
+            break;
     }
     return 0;
 }
@@ -162,7 +169,8 @@ TPoint TCustomScrollText::BlockOrigin() const {
             return {blockLeft_, RoundEven(f * (blockHeight_ + h)) - blockHeight_};
         case TScrollDirection::sdBottomToTop:
             return {blockLeft_, RoundEven((1 - f) * (blockHeight_ + h)) - blockHeight_};
-        case TScrollDirection::sdStatic: break;
+        case TScrollDirection::sdStatic:
+            break;
     }
     return {blockLeft_, blockTop_};
 }
@@ -185,15 +193,20 @@ void TCustomScrollText::Paint() {
     Canvas().Draw(0, 0, image);
 }
 
-void TCustomScrollText::DrawLine(TCanvas& canvas, int x, int y, const std::string& line,
-                                 int w) {
+void TCustomScrollText::DrawLine(TCanvas& canvas, int x, int y, const std::string& line, int w) {
     canvas.Brush().Style = TBrushStyle::bsClear;
     // The offset uses the plain text width; the block's width includes the 3-D extra.
     int offset = 0;
     switch (alignment_) {
-        case TAlignment::taCenter: offset = RoundEven(blockWidth_ / 2.0 - w / 2.0); break;
-        case TAlignment::taLeftJustify: offset = 0; break;
-        case TAlignment::taRightJustify: offset = blockWidth_ - w; break;
+        case TAlignment::taCenter:
+            offset = RoundEven(blockWidth_ / 2.0 - w / 2.0);
+            break;
+        case TAlignment::taLeftJustify:
+            offset = 0;
+            break;
+        case TAlignment::taRightJustify:
+            offset = blockWidth_ - w;
+            break;
     }
     TColor face = Font().Color();
     int d = depth_;
@@ -210,8 +223,11 @@ void TCustomScrollText::DrawLine(TCanvas& canvas, int x, int y, const std::strin
             copy(clBtnShadow, -d, -d);
             copy(clBtnHighlight, d, d);
             break;
-        case TTextStyle::tsShaddow: copy(clBtnShadow, d, d); break;
-        case TTextStyle::tsNormal: break;
+        case TTextStyle::tsShaddow:
+            copy(clBtnShadow, d, d);
+            break;
+        case TTextStyle::tsNormal:
+            break;
     }
     copy(face, 0, 0);
 }

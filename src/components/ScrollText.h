@@ -10,13 +10,19 @@
 #include "framework/ExtCtrls.h"
 #include "framework/StringList.h"
 
-enum class TScrollDirection { sdStatic, sdRightToLeft, sdLeftToRight, sdTopToBottom, sdBottomToTop };
+enum class TScrollDirection {
+    sdStatic,
+    sdRightToLeft,
+    sdLeftToRight,
+    sdTopToBottom,
+    sdBottomToTop
+};
 enum class TTextStyle { tsNormal, tsRaised, tsLowered, tsShaddow };
 // The control's own alignment: the centred value comes first.
 enum class TAlignment { taCenter, taLeftJustify, taRightJustify };
 
 class TCustomScrollText : public TGraphicControl {
-public:
+  public:
     explicit TCustomScrollText(TComponent* owner);
     ~TCustomScrollText() override;
 
@@ -66,11 +72,11 @@ public:
     void StopScroll();
     void MeasureBlock();
 
-protected:
+  protected:
     void Paint() override;
     void FontChanged() override;
 
-private:
+  private:
     void RemeasureAndInvalidate();
     // Width added to a line by the three-dimensional copies.
     int StyleExtra() const;
@@ -97,6 +103,6 @@ private:
 };
 
 class TScrollText : public TCustomScrollText {
-public:
+  public:
     using TCustomScrollText::TCustomScrollText;
 };

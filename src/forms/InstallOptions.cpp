@@ -8,7 +8,9 @@ TInstallOptions InstallOptions;
 std::string MusicFilePath;
 std::string RegFilePath;
 
-std::string ProgramDirectory() { return ExtractFilePath(platform::ProgramFileName()); }
+std::string ProgramDirectory() {
+    return ExtractFilePath(platform::ProgramFileName());
+}
 
 void LoadInstallOptions(TInstallOptions& options) {
     const std::string dir = ProgramDirectory();

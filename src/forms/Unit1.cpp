@@ -3,13 +3,13 @@
 #include <cstring>
 
 #include "forms/InstallOptions.h"
-#include "forms/Placement.h"
 #include "forms/MusicFailure.h"
-#include "music/tunedll.h"
+#include "forms/Placement.h"
 #include "forms/Unit2.h"
 #include "forms/Unit4.h"
 #include "framework/Jpeg.h"
 #include "framework/SysUtils.h"
+#include "music/tunedll.h"
 
 TForm1* Form1 = nullptr;
 
@@ -131,13 +131,27 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
         ScrollText2->SetItems(TStringList{"CODE/GFX by Vosk"});
     });
 
-    Image1->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { Image1MouseMove(s, sh, x, y); };
-    Image2->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { Image2MouseMove(s, sh, x, y); };
-    Image3->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { Image3MouseMove(s, sh, x, y); };
-    Image4->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { Image4MouseMove(s, sh, x, y); };
-    Label1->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { Label1MouseMove(s, sh, x, y); };
-    Label2->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { Label2MouseMove(s, sh, x, y); };
-    Label3->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) { Label3MouseMove(s, sh, x, y); };
+    Image1->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) {
+        Image1MouseMove(s, sh, x, y);
+    };
+    Image2->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) {
+        Image2MouseMove(s, sh, x, y);
+    };
+    Image3->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) {
+        Image3MouseMove(s, sh, x, y);
+    };
+    Image4->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) {
+        Image4MouseMove(s, sh, x, y);
+    };
+    Label1->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) {
+        Label1MouseMove(s, sh, x, y);
+    };
+    Label2->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) {
+        Label2MouseMove(s, sh, x, y);
+    };
+    Label3->OnMouseMove = [this](TObject* s, TShiftState sh, int x, int y) {
+        Label3MouseMove(s, sh, x, y);
+    };
     Image2->OnClick = [this](TObject* s) { Image2Click(s); };
     Image3->OnClick = [this](TObject* s) { Image3Click(s); };
     Image4->OnClick = [this](TObject* s) { Image4Click(s); };
@@ -205,22 +219,56 @@ void TForm1::Image1MouseMove(TObject*, TShiftState, int, int) {
     Label3->Font().SetColor(clWhite);
 }
 
-void TForm1::Image2MouseMove(TObject*, TShiftState, int, int) { ShowHighlight(Image2); }
-void TForm1::Image3MouseMove(TObject*, TShiftState, int, int) { ShowHighlight(Image3); }
-void TForm1::Image4MouseMove(TObject*, TShiftState, int, int) { ShowHighlight(Image4); }
-void TForm1::Label1MouseMove(TObject*, TShiftState, int, int) { ShowHighlight(Image2); }
-void TForm1::Label2MouseMove(TObject*, TShiftState, int, int) { ShowHighlight(Image3); }
-void TForm1::Label3MouseMove(TObject*, TShiftState, int, int) { ShowHighlight(Image4); }
+void TForm1::Image2MouseMove(TObject*, TShiftState, int, int) {
+    ShowHighlight(Image2);
+}
+void TForm1::Image3MouseMove(TObject*, TShiftState, int, int) {
+    ShowHighlight(Image3);
+}
+void TForm1::Image4MouseMove(TObject*, TShiftState, int, int) {
+    ShowHighlight(Image4);
+}
+void TForm1::Label1MouseMove(TObject*, TShiftState, int, int) {
+    ShowHighlight(Image2);
+}
+void TForm1::Label2MouseMove(TObject*, TShiftState, int, int) {
+    ShowHighlight(Image3);
+}
+void TForm1::Label3MouseMove(TObject*, TShiftState, int, int) {
+    ShowHighlight(Image4);
+}
 
-void TForm1::OpenInstall() { Form2->ShowModal(); }
-void TForm1::OpenInformation() { Form4->ShowModal(); }
+void TForm1::OpenInstall() {
+    Form2->ShowModal();
+}
+void TForm1::OpenInformation() {
+    Form4->ShowModal();
+}
 
-void TForm1::Image2Click(TObject*) { OpenInstall(); }
-void TForm1::Label1Click(TObject*) { OpenInstall(); }
-void TForm1::Install1Click(TObject*) { OpenInstall(); }
-void TForm1::Image3Click(TObject*) { OpenInformation(); }
-void TForm1::Label2Click(TObject*) { OpenInformation(); }
-void TForm1::Nfo1Click(TObject*) { OpenInformation(); }
-void TForm1::Image4Click(TObject*) { Close(); }
-void TForm1::Label3Click(TObject*) { Close(); }
-void TForm1::Quit1Click(TObject*) { Close(); }
+void TForm1::Image2Click(TObject*) {
+    OpenInstall();
+}
+void TForm1::Label1Click(TObject*) {
+    OpenInstall();
+}
+void TForm1::Install1Click(TObject*) {
+    OpenInstall();
+}
+void TForm1::Image3Click(TObject*) {
+    OpenInformation();
+}
+void TForm1::Label2Click(TObject*) {
+    OpenInformation();
+}
+void TForm1::Nfo1Click(TObject*) {
+    OpenInformation();
+}
+void TForm1::Image4Click(TObject*) {
+    Close();
+}
+void TForm1::Label3Click(TObject*) {
+    Close();
+}
+void TForm1::Quit1Click(TObject*) {
+    Close();
+}

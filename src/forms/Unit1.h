@@ -13,19 +13,19 @@
 #include "framework/StdCtrls.h"
 
 class TForm1 : public TForm {
-public:
+  public:
     explicit TForm1(TComponent* owner);
 
     // Controls in creation order, which is also their stacking order (later ones on top).
-    TImage* Image1;  // background
-    TImage* Image2;  // install highlight
-    TImage* Image4;  // exit highlight
-    TImage* Image3;  // information highlight
+    TImage* Image1;            // background
+    TImage* Image2;            // install highlight
+    TImage* Image4;            // exit highlight
+    TImage* Image3;            // information highlight
     TScrollText* ScrollText1;  // marquee
-    TLabel* Label1;  // install hot-spot
-    TLabel* Label2;  // information hot-spot
-    TLabel* Label3;  // exit hot-spot
-    TLabel* Label4;  // application name line
+    TLabel* Label1;            // install hot-spot
+    TLabel* Label2;            // information hot-spot
+    TLabel* Label3;            // exit hot-spot
+    TLabel* Label4;            // application name line
     TPopupMenu* PopupMenu1;
     TMenuItem* Install1;
     TMenuItem* Nfo1;
@@ -54,7 +54,7 @@ public:
     // Loads a module (a non-empty name) and plays it in a loop.
     void Playmod(const std::string& fileName);
 
-private:
+  private:
     // Shows exactly one highlight picture, or none.
     void ShowHighlight(TImage* picture);
     void OpenInstall();

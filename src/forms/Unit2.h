@@ -11,7 +11,7 @@
 #include "framework/StdCtrls.h"
 
 class TForm2 : public TForm {
-public:
+  public:
     explicit TForm2(TComponent* owner);
 
     TDriveComboBox* DriveComboBox1;
@@ -19,8 +19,8 @@ public:
     TBevel* Bevel1;
     TLabel* Label1;
     TLabel* Label2;
-    TLabel* Label3;  // space free; its colour tells whether it is enough
-    TLabel* Label4;  // space required
+    TLabel* Label3;              // space free; its colour tells whether it is enough
+    TLabel* Label4;              // space required
     TSpeedButton* SpeedButton1;  // Install
     TSpeedButton* SpeedButton2;  // Make Dir
     TSpeedButton* SpeedButton3;  // Cancel

@@ -39,7 +39,9 @@ TForm3::TForm3(TComponent* owner) : TForm(owner) {
     SpeedButton2->OnClick = [this](TObject* s) { SpeedButton2Click(s); };
 }
 
-void TForm3::FormActivate(TObject*) { Edit1->SetText(InstallOptions.DIR); }
+void TForm3::FormActivate(TObject*) {
+    Edit1->SetText(InstallOptions.DIR);
+}
 
 void TForm3::SpeedButton1Click(TObject*) {
     // The bare name: the platform resolves it against the process's current directory,

@@ -7,7 +7,7 @@
 #include "framework/StdCtrls.h"
 
 class TForm3 : public TForm {
-public:
+  public:
     explicit TForm3(TComponent* owner);
 
     TLabel* Label1;

@@ -90,7 +90,9 @@ void TForm4::FormActivate(TObject*) {
     SetCaption(InstallOptions.NFO);
 }
 
-void TForm4::Memo1Click(TObject*) { Close(); }
+void TForm4::Memo1Click(TObject*) {
+    Close();
+}
 
 std::optional<std::string> ReadTextFileBytes(const std::string& nativePath, size_t maxBytes) {
     namespace fs = std::filesystem;

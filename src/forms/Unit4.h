@@ -8,7 +8,7 @@
 #include "framework/StdCtrls.h"
 
 class TForm4 : public TForm {
-public:
+  public:
     explicit TForm4(TComponent* owner);
 
     TMemo* Memo1;
@@ -16,10 +16,10 @@ public:
     void FormActivate(TObject* Sender);
     void Memo1Click(TObject* Sender);
 
-protected:
+  protected:
     void DoShow() override;
 
-private:
+  private:
     bool loadFailed_ = false;
 };
 

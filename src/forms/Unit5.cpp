@@ -58,7 +58,9 @@ TForm5::TForm5(TComponent* owner) : TForm(owner) {
     RAR1->OnProcessData = [this](TObject* s, unsigned char* a, int n, int64_t p) {
         return RAR1ProcessData(s, a, n, p);
     };
-    RAR1->OnVolumeChange = [this](TObject* s, char* name, int mode) { return RAR1VolumeChange(s, name, mode); };
+    RAR1->OnVolumeChange = [this](TObject* s, char* name, int mode) {
+        return RAR1VolumeChange(s, name, mode);
+    };
     RAR1->OnExtracting = [this](TObject* s, RARHeaderData& h) { RAR1Extracting(s, h); };
     RAR1->OnError = [this](TObject* s, int e) { RAR1Error(s, e); };
 }
@@ -67,8 +69,10 @@ std::string TForm5::fmtNome(const std::string& S) {
     std::string result;
     for (char c : S) {
         if (c == 0) break;
-        if (c == '\\') result.clear();
-        else result += c;
+        if (c == '\\')
+            result.clear();
+        else
+            result += c;
     }
     return result;
 }
@@ -183,24 +187,46 @@ int TForm5::RAR1ProcessData(TObject*, unsigned char*, int, int64_t Position) {
     return 1;
 }
 
-void TForm5::RAR1Error(TObject*, int Error) { failures_.push_back(Error); }
+void TForm5::RAR1Error(TObject*, int Error) {
+    failures_.push_back(Error);
+}
 
 std::string TForm5::FailureText(const std::vector<int>& codes) {
     std::vector<std::string> reasons;
     for (int code : codes) {
         std::string r;
         switch (code) {
-            case ERAR_BAD_DATA: r = "the archive is damaged"; break;
+            case ERAR_BAD_DATA:
+                r = "the archive is damaged";
+                break;
             case ERAR_BAD_ARCHIVE:
-            case ERAR_UNKNOWN_FORMAT: r = "the file is not a valid archive"; break;
-            case ERAR_ECREATE: r = "a file could not be created in the target directory"; break;
-            case ERAR_EWRITE: r = "the disk is full or cannot be written"; break;
-            case ERAR_EOPEN: r = "a volume of the archive could not be opened"; break;
-            case ERAR_EREAD: r = "the archive could not be read"; break;
-            case ERAR_MISSING_PASSWORD: r = "the archive needs a password"; break;
-            case ERAR_BAD_PASSWORD: r = "the password is wrong"; break;
-            case ERAR_NO_MEMORY: r = "there is not enough memory"; break;
-            default: r = Format("error %d", code); break;
+            case ERAR_UNKNOWN_FORMAT:
+                r = "the file is not a valid archive";
+                break;
+            case ERAR_ECREATE:
+                r = "a file could not be created in the target directory";
+                break;
+            case ERAR_EWRITE:
+                r = "the disk is full or cannot be written";
+                break;
+            case ERAR_EOPEN:
+                r = "a volume of the archive could not be opened";
+                break;
+            case ERAR_EREAD:
+                r = "the archive could not be read";
+                break;
+            case ERAR_MISSING_PASSWORD:
+                r = "the archive needs a password";
+                break;
+            case ERAR_BAD_PASSWORD:
+                r = "the password is wrong";
+                break;
+            case ERAR_NO_MEMORY:
+                r = "there is not enough memory";
+                break;
+            default:
+                r = Format("error %d", code);
+                break;
         }
         if (std::find(reasons.begin(), reasons.end(), r) == reasons.end()) reasons.push_back(r);
     }

@@ -13,7 +13,7 @@
 #include "framework/StdCtrls.h"
 
 class TForm5 : public TForm {
-public:
+  public:
     explicit TForm5(TComponent* owner);
 
     TLabel* Label1;
@@ -38,7 +38,7 @@ public:
     // Why a run failed, in words, for a list of library result codes.
     static std::string FailureText(const std::vector<int>& codes);
 
-private:
+  private:
     void RAR1Error(TObject* Sender, int Error);
     void CompleteInstallation();
     void EnableButtons();
@@ -47,7 +47,7 @@ private:
     bool running_ = false;
     std::vector<int> failures_;
     TMessagePacing messages_;  // the run's passes over the message queue
-    int gaugeShift_ = 0;  // entries beyond the gauge's range are shown in larger units
+    int gaugeShift_ = 0;       // entries beyond the gauge's range are shown in larger units
 };
 
 extern TForm5* Form5;

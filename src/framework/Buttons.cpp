@@ -67,7 +67,8 @@ void TSpeedButton::Paint() {
         c.Brush() = {Color(), TBrushStyle::bsSolid};
         c.FillRect(r);
     } else {
-        c.DrawFrameControl(r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed_ ? unsigned{DFCS_PUSHED} : 0u));
+        c.DrawFrameControl(r, DFC_BUTTON,
+                           DFCS_BUTTONPUSH | (pressed_ ? unsigned{DFCS_PUSHED} : 0u));
     }
     c.SetFont(Font());
     c.Brush().Style = TBrushStyle::bsClear;

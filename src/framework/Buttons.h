@@ -5,7 +5,7 @@
 #include "framework/Controls.h"
 
 class TSpeedButton : public TGraphicControl {
-public:
+  public:
     explicit TSpeedButton(TComponent* owner);
 
     const std::string& Caption() const { return caption_; }
@@ -21,10 +21,10 @@ public:
     bool DialogChar(int key, TShiftState shift) override;
     void Click() override;
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     std::string caption_;
     bool flat_ = false;
     bool pressed_ = false;

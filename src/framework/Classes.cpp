@@ -34,7 +34,9 @@ void TComponent::DestroyComponents() {
     }
 }
 
-void TComponent::RemoveComponent(TComponent* c) { std::erase(components_, c); }
+void TComponent::RemoveComponent(TComponent* c) {
+    std::erase(components_, c);
+}
 
 TComponent* TComponent::FindComponent(const std::string& name) const {
     for (TComponent* c : components_)

@@ -7,7 +7,7 @@
 #include <vector>
 
 class TObject {
-public:
+  public:
     virtual ~TObject() = default;
 };
 
@@ -21,7 +21,7 @@ enum TComponentStateFlag : unsigned {
 };
 
 class TComponent : public TObject {
-public:
+  public:
     explicit TComponent(TComponent* owner);
     ~TComponent() override;
     TComponent(const TComponent&) = delete;
@@ -44,7 +44,7 @@ public:
     // read from its stored description.
     static void ReadState(const std::function<void()>& build);
 
-protected:
+  protected:
     // Called after the stored properties have been read.
     virtual void Loaded() {}
     // Marks destruction as begun (descendants call it first in their destructors when they
@@ -55,7 +55,7 @@ protected:
     // its own window goes).
     void DestroyComponents();
 
-private:
+  private:
     void RemoveComponent(TComponent* c);
 
     TComponent* owner_;

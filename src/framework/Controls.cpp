@@ -11,7 +11,8 @@
 #include "framework/Controls_p.h"
 #include "framework/ScreenUpdates.h"
 
-// ---- Dispatch ------------------------------------------------------------------------------------
+// ---- Dispatch
+// ------------------------------------------------------------------------------------
 
 namespace {
 
@@ -64,7 +65,8 @@ TMouseButton MouseButtonOf(Qt::MouseButton b) {
     return TMouseButton::mbLeft;
 }
 
-// ---- TControl ------------------------------------------------------------------------------------
+// ---- TControl
+// ------------------------------------------------------------------------------------
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {
     font_.OnChange = [this](TFont*) { FontChanged(); };
@@ -191,7 +193,8 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (wasDown && enabled_ && ClientRect().Contains(x, y)) Click();
 }
 
-// ---- TGraphicControl -----------------------------------------------------------------------------
+// ---- TGraphicControl
+// -----------------------------------------------------------------------------
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {
     SetWidget(new ControlWidget(this));
@@ -226,7 +229,8 @@ void TGraphicControl::Invalidate() {
     if (widget_) screen_updates::Request(widget_);
 }
 
-// ---- TWinControl ---------------------------------------------------------------------------------
+// ---- TWinControl
+// ---------------------------------------------------------------------------------
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
@@ -235,9 +239,13 @@ TWinControl::~TWinControl() {
     controls_.clear();
 }
 
-void TWinControl::insertControl(TControl* c) { controls_.push_back(c); }
+void TWinControl::insertControl(TControl* c) {
+    controls_.push_back(c);
+}
 
-void TWinControl::removeControl(TControl* c) { std::erase(controls_, c); }
+void TWinControl::removeControl(TControl* c) {
+    std::erase(controls_, c);
+}
 
 void TWinControl::HandleNeeded() {
     if (handleAllocated_) return;
@@ -257,11 +265,15 @@ void TWinControl::SetFocus() {
     if (widget_) widget_->setFocus(Qt::OtherFocusReason);
 }
 
-bool TWinControl::Focused() const { return widget_ && widget_->hasFocus(); }
+bool TWinControl::Focused() const {
+    return widget_ && widget_->hasFocus();
+}
 
-// ---- ControlWidget -------------------------------------------------------------------------------
+// ---- ControlWidget
+// -------------------------------------------------------------------------------
 
-ControlWidget::ControlWidget(TControl* control, QWidget* parent) : QWidget(parent), control_(control) {
+ControlWidget::ControlWidget(TControl* control, QWidget* parent)
+    : QWidget(parent), control_(control) {
     setMouseTracking(true);
 }
 
@@ -304,16 +316,16 @@ void ControlWidget::mouseDoubleClickEvent(QMouseEvent* e) {
     QPoint pos = e->position().toPoint();
     Dispatch([&] {
         control_->MouseDown(TMouseButton::mbLeft,
-                            ShiftStateOf(e->modifiers(), e->buttons()) | ssDouble, pos.x(), pos.y());
+                            ShiftStateOf(e->modifiers(), e->buttons()) | ssDouble, pos.x(),
+                            pos.y());
         control_->DblClick();
     });
 }
 
 void ControlWidget::mouseMoveEvent(QMouseEvent* e) {
     QPoint pos = e->position().toPoint();
-    Dispatch([&] {
-        control_->MouseMove(ShiftStateOf(e->modifiers(), e->buttons()), pos.x(), pos.y());
-    });
+    Dispatch(
+        [&] { control_->MouseMove(ShiftStateOf(e->modifiers(), e->buttons()), pos.x(), pos.y()); });
 }
 
 bool ControlWidget::event(QEvent* e) {

@@ -49,7 +49,7 @@ enum TControlStyleFlag : unsigned {
 };
 
 class TControl : public TComponent {
-public:
+  public:
     explicit TControl(TComponent* owner);
     ~TControl() override;
 
@@ -121,7 +121,7 @@ public:
     virtual void MouseMove(TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
 
-protected:
+  protected:
     // Subclasses create their widget in their constructor through this.
     void SetWidget(QWidget* widget);
     virtual void FontChanged() { Invalidate(); }
@@ -130,7 +130,7 @@ protected:
 
     QWidget* widget_ = nullptr;
 
-private:
+  private:
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     bool visible_ = true;
@@ -151,7 +151,7 @@ private:
 // control's size; the image is then shown on the parent. Without csOpaque the image starts
 // transparent for every paint, so the parent shows through where nothing was drawn.
 class TGraphicControl : public TControl {
-public:
+  public:
     explicit TGraphicControl(TComponent* owner);
 
     TCanvas& Canvas() { return canvas_; }
@@ -164,10 +164,10 @@ public:
     void SetBounds(int left, int top, int width, int height) override;
     int PaintCount() const { return paintCount_; }
 
-protected:
+  protected:
     virtual void Paint() {}
 
-private:
+  private:
     void paintSurface();
     void showSurface(class QPainter& p);
 
@@ -181,7 +181,7 @@ private:
 
 // A control with a window of its own: a toolkit widget, or a container of other controls.
 class TWinControl : public TControl {
-public:
+  public:
     explicit TWinControl(TComponent* owner);
     ~TWinControl() override;
 
@@ -204,14 +204,14 @@ public:
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
 
-protected:
+  protected:
     virtual void CreateWnd() {}
     // Destroys the window: a later HandleNeeded creates it afresh.
     void DestroyHandleState() { handleAllocated_ = false; }
     // Creates the windows of every child control (in creation order).
     void CreateChildHandles();
 
-private:
+  private:
     void insertControl(TControl* c);
     void removeControl(TControl* c);
 

@@ -16,12 +16,12 @@ namespace {
 
 // The icon of a message dialog, drawn in the platform's manner at 32 x 32.
 class TDialogIconView : public TGraphicControl {
-public:
+  public:
     TDialogIconView(TComponent* owner, TDialogIcon icon) : TGraphicControl(owner), icon_(icon) {
         SetBounds(0, 0, 32, 32);
     }
 
-protected:
+  protected:
     void Paint() override {
         TCanvas& c = Canvas();
         auto letter = [&](const char* text, TColor color) {
@@ -72,16 +72,17 @@ protected:
                 c.Ellipse(0, 0, 32, 32);
                 letter("?", clBlue);
                 break;
-            case TDialogIcon::None: break;
+            case TDialogIcon::None:
+                break;
         }
     }
 
-private:
+  private:
     TDialogIcon icon_;
 };
 
 class TMessageForm : public TForm {
-public:
+  public:
     TMessageForm(const TDialogInfo& info) : TForm(nullptr), info_(info) {
         SetBorderStyle(TFormBorderStyle::bsDialog);
         SetBorderIcons(biSystemMenu);
@@ -104,7 +105,8 @@ public:
         TCanvas probe;
         probe.SetFont(label->Font());
         probe.DrawText(info.Text, measured, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        label->SetBounds(textLeft, 12, std::max(1, measured.Width()), std::max(13, measured.Height()));
+        label->SetBounds(textLeft, 12, std::max(1, measured.Width()),
+                         std::max(13, measured.Height()));
         int textBottom = std::max(12 + measured.Height(), info.Icon != TDialogIcon::None ? 44 : 0);
 
         const int bw = 75, bh = 25, gap = 8;
@@ -132,14 +134,16 @@ public:
         }
         if (key == VK_ESCAPE) {
             auto it = std::find(info_.Results.begin(), info_.Results.end(), mrCancel);
-            if (it != info_.Results.end()) SetModalResult(mrCancel);
-            else if (info_.Results.size() == 1) SetModalResult(info_.Results.front());
+            if (it != info_.Results.end())
+                SetModalResult(mrCancel);
+            else if (info_.Results.size() == 1)
+                SetModalResult(info_.Results.front());
             return true;
         }
         return TForm::KeyDown(key, shift);
     }
 
-private:
+  private:
     TDialogInfo info_;
 };
 
@@ -206,11 +210,20 @@ int MessageBox(const std::string& text, const std::string& caption, unsigned fla
     info.Text = text;
     info.Caption = caption;
     switch (flags & 0xF0) {
-        case MB_ICONSTOP: info.Icon = TDialogIcon::Stop; break;
-        case MB_ICONQUESTION: info.Icon = TDialogIcon::Question; break;
-        case MB_ICONWARNING: info.Icon = TDialogIcon::Warning; break;
-        case MB_ICONINFORMATION: info.Icon = TDialogIcon::Information; break;
-        default: break;
+        case MB_ICONSTOP:
+            info.Icon = TDialogIcon::Stop;
+            break;
+        case MB_ICONQUESTION:
+            info.Icon = TDialogIcon::Question;
+            break;
+        case MB_ICONWARNING:
+            info.Icon = TDialogIcon::Warning;
+            break;
+        case MB_ICONINFORMATION:
+            info.Icon = TDialogIcon::Information;
+            break;
+        default:
+            break;
     }
     switch (flags & 0x0F) {
         case MB_OKCANCEL:
@@ -221,7 +234,9 @@ int MessageBox(const std::string& text, const std::string& caption, unsigned fla
             addButton(info, "&Yes", IDYES);
             addButton(info, "&No", IDNO);
             break;
-        default: addButton(info, "OK", IDOK); break;
+        default:
+            addButton(info, "OK", IDOK);
+            break;
     }
     return runDialog(info);
 }

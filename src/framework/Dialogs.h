@@ -43,9 +43,9 @@ struct TDialogInfo {
     std::string Caption;
     std::string Text;
     TDialogIcon Icon = TDialogIcon::None;
-    std::vector<std::string> Buttons;   // captions, left to right
-    std::vector<int> Results;           // the modal result of each button
-    TForm* Form = nullptr;              // the dialog window itself
+    std::vector<std::string> Buttons;  // captions, left to right
+    std::vector<int> Results;          // the modal result of each button
+    TForm* Form = nullptr;             // the dialog window itself
 };
 
 // Shows a dialog of a type (caption "Warning", "Error", "Information", "Confirm", or the

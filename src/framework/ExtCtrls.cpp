@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
-// ---- TImage --------------------------------------------------------------------------------------
+// ---- TImage
+// --------------------------------------------------------------------------------------
 
-TImage::TImage(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 105, 105); }
+TImage::TImage(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 105, 105);
+}
 
 void TImage::SetPicture(const QImage& picture) {
     picture_ = picture;
@@ -36,15 +39,19 @@ void TImage::Paint() {
     if (stretch_) {
         Canvas().StretchDraw(ClientRect(), picture_);
     } else if (center_) {
-        Canvas().Draw((Width() - picture_.width()) / 2, (Height() - picture_.height()) / 2, picture_);
+        Canvas().Draw((Width() - picture_.width()) / 2, (Height() - picture_.height()) / 2,
+                      picture_);
     } else {
         Canvas().Draw(0, 0, picture_);
     }
 }
 
-// ---- TBevel --------------------------------------------------------------------------------------
+// ---- TBevel
+// --------------------------------------------------------------------------------------
 
-TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 50, 50); }
+TBevel::TBevel(TComponent* owner) : TGraphicControl(owner) {
+    SetBounds(0, 0, 50, 50);
+}
 
 void TBevel::SetShape(TBevelShape s) {
     if (s == shape_) return;
@@ -96,14 +103,17 @@ void TBevel::Paint() {
     }
 }
 
-// ---- TTimer --------------------------------------------------------------------------------------
+// ---- TTimer
+// --------------------------------------------------------------------------------------
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
     QObject::connect(&timer_, &QTimer::timeout, [this] { Dispatch([this] { Tick(); }); });
     update();
 }
 
-TTimer::~TTimer() { timer_.stop(); }
+TTimer::~TTimer() {
+    timer_.stop();
+}
 
 void TTimer::SetEnabled(bool e) {
     if (e == enabled_) return;

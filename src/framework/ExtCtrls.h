@@ -7,7 +7,7 @@
 #include "framework/Controls.h"
 
 class TImage : public TGraphicControl {
-public:
+  public:
     explicit TImage(TComponent* owner);
     const QImage& Picture() const { return picture_; }
     void SetPicture(const QImage& picture);
@@ -18,10 +18,10 @@ public:
     bool Center() const { return center_; }
     void SetCenter(bool c);
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     QImage picture_;
     bool stretch_ = false;
     bool autoSize_ = false;
@@ -32,24 +32,24 @@ enum class TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bs
 enum class TBevelStyle { bsLowered, bsRaised };
 
 class TBevel : public TGraphicControl {
-public:
+  public:
     explicit TBevel(TComponent* owner);
     TBevelShape Shape() const { return shape_; }
     void SetShape(TBevelShape s);
     TBevelStyle Style() const { return style_; }
     void SetStyle(TBevelStyle s);
 
-protected:
+  protected:
     void Paint() override;
 
-private:
+  private:
     TBevelShape shape_ = TBevelShape::bsBox;
     TBevelStyle style_ = TBevelStyle::bsLowered;
 };
 
 // A periodic timer on the user-interface thread, with the platform's 10 ms minimum period.
 class TTimer : public TComponent {
-public:
+  public:
     explicit TTimer(TComponent* owner);
     ~TTimer() override;
     bool Enabled() const { return enabled_; }
@@ -63,7 +63,7 @@ public:
 
     static constexpr int MinimumPeriod = 10;
 
-private:
+  private:
     void update();
     QTimer timer_;
     bool enabled_ = true;

@@ -8,7 +8,7 @@
 #include <string>
 
 class TIniFile {
-public:
+  public:
     // fileName is a platform path.
     explicit TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
     const std::string& FileName() const { return fileName_; }
@@ -17,6 +17,6 @@ public:
 
     static constexpr size_t MaxValueLength = 2047;
 
-private:
+  private:
     std::string fileName_;
 };

@@ -19,10 +19,14 @@ TShortCut TextToShortCut(const std::string& text) {
         auto plus = rest.find('+');
         if (plus == std::string::npos || plus + 1 >= rest.size()) break;
         std::string mod = AnsiLowerCaseFileName(rest.substr(0, plus));
-        if (mod == "ctrl") shift |= ssCtrl;
-        else if (mod == "alt") shift |= ssAlt;
-        else if (mod == "shift") shift |= ssShift;
-        else return 0;
+        if (mod == "ctrl")
+            shift |= ssCtrl;
+        else if (mod == "alt")
+            shift |= ssAlt;
+        else if (mod == "shift")
+            shift |= ssShift;
+        else
+            return 0;
         rest = rest.substr(plus + 1);
     }
     if (rest.size() != 1) return 0;

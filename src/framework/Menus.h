@@ -13,7 +13,7 @@ TShortCut ShortCutOf(int key, TShiftState shift);
 TShortCut TextToShortCut(const std::string& text);
 
 class TMenuItem : public TComponent {
-public:
+  public:
     explicit TMenuItem(TComponent* owner) : TComponent(owner) {}
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& c) { caption_ = c; }
@@ -25,14 +25,14 @@ public:
 
     TNotifyEvent OnClick;
 
-private:
+  private:
     std::string caption_;
     TShortCut shortCut_ = 0;
     bool enabled_ = true;
 };
 
 class TPopupMenu : public TComponent {
-public:
+  public:
     explicit TPopupMenu(TComponent* owner) : TComponent(owner) {}
     void Add(TMenuItem* item) { items_.push_back(item); }
     const std::vector<TMenuItem*>& Items() const { return items_; }
@@ -41,6 +41,6 @@ public:
     // Opens the menu at a screen position.
     void Popup(int x, int y);
 
-private:
+  private:
     std::vector<TMenuItem*> items_;
 };

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "framework/Controls.h"
 #include "framework/Bitmaps.h"
 #include "framework/Canvas.h"
+#include "framework/Controls.h"
 
 class OwnerDrawComboWidget;
 class OwnerDrawListWidget;

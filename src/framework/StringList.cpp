@@ -30,8 +30,12 @@ int collate(const std::string& a, const std::string& b, bool caseSensitive) {
 
 }  // namespace
 
-int AnsiCompareText(const std::string& a, const std::string& b) { return collate(a, b, false); }
-int AnsiCompareStr(const std::string& a, const std::string& b) { return collate(a, b, true); }
+int AnsiCompareText(const std::string& a, const std::string& b) {
+    return collate(a, b, false);
+}
+int AnsiCompareStr(const std::string& a, const std::string& b) {
+    return collate(a, b, true);
+}
 
 TStringList::TStringList(std::initializer_list<std::string> items) {
     for (const auto& s : items) items_.push_back(s);
@@ -111,13 +115,15 @@ void TStringList::AddStrings(const std::vector<std::string>& strings) {
 
 void TStringList::Insert(int index, const std::string& s) {
     if (sorted_) throw EInvalidOperation("Operation not allowed on sorted list");
-    if (index < 0 || index > Count()) throw EInvalidOperation(Format("List index out of bounds (%d)", index));
+    if (index < 0 || index > Count())
+        throw EInvalidOperation(Format("List index out of bounds (%d)", index));
     items_.insert(items_.begin() + index, s);
     Changed();
 }
 
 void TStringList::Delete(int index) {
-    if (index < 0 || index >= Count()) throw EInvalidOperation(Format("List index out of bounds (%d)", index));
+    if (index < 0 || index >= Count())
+        throw EInvalidOperation(Format("List index out of bounds (%d)", index));
     items_.erase(items_.begin() + index);
     Changed();
 }
@@ -198,9 +204,9 @@ void TStringList::SetText(const std::string& text) {
 }
 
 void TStringList::Sort() {
-    std::stable_sort(items_.begin(), items_.end(), [this](const std::string& a, const std::string& b) {
-        return CompareStrings(a, b) < 0;
-    });
+    std::stable_sort(
+        items_.begin(), items_.end(),
+        [this](const std::string& a, const std::string& b) { return CompareStrings(a, b) < 0; });
 }
 
 void TStringList::SetSorted(bool sorted) {

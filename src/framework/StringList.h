@@ -9,7 +9,7 @@
 enum class TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TStringList {
-public:
+  public:
     TStringList() = default;
     TStringList(std::initializer_list<std::string> items);
 
@@ -52,7 +52,7 @@ public:
     // The list's comparison: locale collation, ignoring case unless CaseSensitive.
     int CompareStrings(const std::string& a, const std::string& b) const;
 
-private:
+  private:
     void Changed();
     void Sort();
 

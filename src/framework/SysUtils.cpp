@@ -28,14 +28,22 @@ std::string Format(const char* fmt, ...) {
 
 std::string InOutErrorText(int code) {
     switch (code) {
-        case 2: return "File not found";
-        case 3: return "Invalid filename";
-        case 4: return "Too many open files";
-        case 5: return "File access denied";
-        case 100: return "Read beyond end of file";
-        case 101: return "Disk full";
-        case 106: return "Invalid numeric input";
-        default: return Format("I/O error %d", code);
+        case 2:
+            return "File not found";
+        case 3:
+            return "Invalid filename";
+        case 4:
+            return "Too many open files";
+        case 5:
+            return "File access denied";
+        case 100:
+            return "Read beyond end of file";
+        case 101:
+            return "Disk full";
+        case 106:
+            return "Invalid numeric input";
+        default:
+            return Format("I/O error %d", code);
     }
 }
 
@@ -53,7 +61,8 @@ int StrToInt(const std::string& text) {
     if (i < text.size() && text[i] == '$') {
         base = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }
@@ -62,7 +71,8 @@ int StrToInt(const std::string& text) {
     for (; i < text.size(); ++i) {
         char c = text[i];
         int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
         else if (base == 16 && std::isxdigit(static_cast<unsigned char>(c)))
             digit = platform::AsciiLower(c) - 'a' + 10;
         else

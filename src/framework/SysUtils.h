@@ -9,46 +9,46 @@
 // Base of every error the program raises itself. The message box that reports it shows
 // Message().
 class Exception : public std::exception {
-public:
+  public:
     explicit Exception(std::string message) : message_(std::move(message)) {}
     const std::string& Message() const { return message_; }
     const char* what() const noexcept override { return message_.c_str(); }
 
-private:
+  private:
     std::string message_;
 };
 
 // "'%s' is not a valid integer value"
 class EConvertError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // A failed file or directory operation; the text follows the platform's error code.
 class EInOutError : public Exception {
-public:
+  public:
     explicit EInOutError(int code);
     int ErrorCode() const { return code_; }
 
-private:
+  private:
     int code_;
 };
 
 // "Value must be between %d and %d" and other misuse of a component.
 class EInvalidOperation : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // A resource the platform refuses, such as "Text exceeds memo capacity".
 class EOutOfResources : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 // "Invalid class typecast": an object of the wrong class where a given class is required.
 class EInvalidCast : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 

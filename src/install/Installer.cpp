@@ -8,9 +8,9 @@
 
 #include "forms/InstallerForms.h"
 #include "forms/MusicFailure.h"
-#include "music/tunedll.h"
 #include "framework/Application.h"
 #include "framework/Forms.h"
+#include "music/tunedll.h"
 
 namespace {
 

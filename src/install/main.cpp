@@ -1,3 +1,5 @@
 #include "install/Installer.h"
 
-int main(int argc, char** argv) { return RunInstaller(argc, argv); }
+int main(int argc, char** argv) {
+    return RunInstaller(argc, argv);
+}

@@ -1,7 +1,7 @@
 // The TUNE library: libopenmpt decodes, SDL's audio subsystem (or a silent clock of our
 // own when there is no sound) pulls the mixed sound in the background.
-#include "music/tunedll.h"
 #include "music/SeamHooks_p.h"
+#include "music/tunedll.h"
 
 #include <SDL.h>
 #include <fcntl.h>

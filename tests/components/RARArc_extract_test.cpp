@@ -21,7 +21,8 @@ struct Extraction : ::testing::Test {
     std::vector<std::string> events;
 
     void SetUp() override {
-        drives = std::make_unique<DriveMapScope>(std::vector<platform::Drive>{MakeDrive('c', root.Path())});
+        drives = std::make_unique<DriveMapScope>(
+            std::vector<platform::Drive>{MakeDrive('c', root.Path())});
         source = root / "src";
         target = root / "target";
         MakeDirs(source);
@@ -34,10 +35,14 @@ struct Extraction : ::testing::Test {
         rar.OnExtract = [this](TObject*, RARHeaderData& h, bool ok) {
             events.push_back(std::string("extract ") + h.FileName + (ok ? " ok" : " failed"));
         };
-        rar.OnError = [this](TObject*, int code) { events.push_back("error " + std::to_string(code)); };
+        rar.OnError = [this](TObject*, int code) {
+            events.push_back("error " + std::to_string(code));
+        };
     }
 
-    void file(const std::string& name, const std::string& content) { WriteFile(source + "/" + name, content); }
+    void file(const std::string& name, const std::string& content) {
+        WriteFile(source + "/" + name, content);
+    }
     std::string archive(const std::string& name) { return root / name; }
 };
 
@@ -62,7 +67,7 @@ TEST_F(Extraction, SingleVolumeWithDataEventsInOrder) {
     };
     EXPECT_TRUE(rar.Extract());
     EXPECT_EQ(events, (std::vector<std::string>{"extracting a.txt", "extract a.txt ok",
-                                                 "extracting DIR\\b.txt", "extract DIR\\b.txt ok"}));
+                                                "extracting DIR\\b.txt", "extract DIR\\b.txt ok"}));
     EXPECT_EQ(arcNames, (std::vector<std::string>{"C:\\one.rar", "C:\\one.rar"}));
     EXPECT_EQ(positions.back(), 3000);
     EXPECT_EQ(ReadFile(target + "/a.txt"), "hello");
@@ -168,7 +173,9 @@ TEST_F(Extraction, EncryptedHeadersNeedThePassword) {
     EXPECT_FALSE(Exists(target + "/hidden.txt"));
 
     events.clear();
-    rar.OnReqPassword = [&](TObject*, RARHeaderData&, std::string& password) { password = "wrong"; };
+    rar.OnReqPassword = [&](TObject*, RARHeaderData&, std::string& password) {
+        password = "wrong";
+    };
     EXPECT_FALSE(rar.Extract());
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events.back(), "error 24");
@@ -188,8 +195,9 @@ TEST_F(Extraction, DamagedEntryIsReportedAndTheRunGoesOn) {
     CorruptAt(archive("d.rar"), "MARKER-IN-DATA", 3);
     rar.SetArchiveName("C:\\d.rar");
     EXPECT_FALSE(rar.Extract());
-    EXPECT_EQ(events, (std::vector<std::string>{"extracting a.txt", "extract a.txt failed", "error 12",
-                                                 "extracting b.txt", "extract b.txt ok"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"extracting a.txt", "extract a.txt failed", "error 12",
+                                        "extracting b.txt", "extract b.txt ok"}));
     EXPECT_EQ(ReadFile(target + "/b.txt"), "after the damage");
 }
 
@@ -345,8 +353,9 @@ TEST_F(Extraction, EntryThatCannotBeCreatedDoesNotStopTheOthers) {
     WriteFile(target + "/DATA", "a file where a folder must go");
     rar.SetArchiveName("C:\\e.rar");
     EXPECT_FALSE(rar.Extract());
-    EXPECT_EQ(events, (std::vector<std::string>{"extracting DATA\\inside.txt", "extract DATA\\inside.txt failed",
-                                                 "error 16", "extracting zlast.txt", "extract zlast.txt ok"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"extracting DATA\\inside.txt",
+                                                "extract DATA\\inside.txt failed", "error 16",
+                                                "extracting zlast.txt", "extract zlast.txt ok"}));
     EXPECT_EQ(ReadFile(target + "/zlast.txt"), "last");
 }
 
@@ -361,7 +370,8 @@ TEST_F(Extraction, SelectionByFullNameIgnoringCase) {
     wanted.Add("readme.txt");  // the component keeps its own copy
     rar.SetArchiveName("C:\\s.rar");
     EXPECT_TRUE(rar.Extract());
-    EXPECT_EQ(events, (std::vector<std::string>{"extracting DOCS\\README.TXT", "extract DOCS\\README.TXT ok"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"extracting DOCS\\README.TXT",
+                                                "extract DOCS\\README.TXT ok"}));
     EXPECT_EQ(ListFiles(target), (std::vector<std::string>{"DOCS/README.TXT"}));
 }
 
@@ -400,7 +410,9 @@ TEST_F(Extraction, AnErrorRaisedByAHandlerLeavesExtractAndTheNextRunWorks) {
     file("a.txt", "a");
     MakeRar(archive("x.rar"), source, {"a.txt"});
     rar.SetArchiveName("C:\\x.rar");
-    rar.OnProcessData = [](TObject*, unsigned char*, int, int64_t) -> int { throw std::runtime_error("boom"); };
+    rar.OnProcessData = [](TObject*, unsigned char*, int, int64_t) -> int {
+        throw std::runtime_error("boom");
+    };
     EXPECT_THROW(rar.Extract(), std::runtime_error);
     EXPECT_FALSE(TRAR::Running());
     rar.OnProcessData = nullptr;

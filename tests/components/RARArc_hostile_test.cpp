@@ -21,7 +21,8 @@ struct Hostile : ::testing::Test {
     std::vector<int> errors;
 
     void SetUp() override {
-        drives = std::make_unique<DriveMapScope>(std::vector<platform::Drive>{MakeDrive('c', root.Path())});
+        drives = std::make_unique<DriveMapScope>(
+            std::vector<platform::Drive>{MakeDrive('c', root.Path())});
         source = root / "src";
         target = root / "game/target";
         MakeDirs(source);
@@ -33,7 +34,8 @@ struct Hostile : ::testing::Test {
     std::vector<std::string> outside() {
         std::vector<std::string> out;
         for (const auto& f : ListFiles(root.Path()))
-            if (f.rfind("game/target/", 0) != 0 && f.rfind("src/", 0) != 0 && f.find(".rar") == std::string::npos)
+            if (f.rfind("game/target/", 0) != 0 && f.rfind("src/", 0) != 0 &&
+                f.find(".rar") == std::string::npos)
                 out.push_back(f);
         return out;
     }

@@ -54,8 +54,8 @@ TEST_F(Scroller, ANewControlRunsWithItsInitialSettings) {
 TEST_F(Scroller, APassIsStepsPlusOneTicksWithEventsInOrder) {
     text.SetSteps(2);
     ticks(3);
-    EXPECT_EQ(events, (std::vector<std::string>{"begin@0", "step@1", "step@2", "step@3",
-                                                "end@3 stopped"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"begin@0", "step@1", "step@2", "step@3", "end@3 stopped"}));
     // Continuous: the next pass starts at once, from 0.
     EXPECT_TRUE(text.Running());
     EXPECT_EQ(text.CurrentStep(), 0);

@@ -29,7 +29,9 @@ std::optional<TRect> Ink(const QImage& img, TColor c) {
     return box;
 }
 
-bool OnlyBackground(const QImage& img) { return !Ink(img, kFace); }
+bool OnlyBackground(const QImage& img) {
+    return !Ink(img, kFace);
+}
 
 struct Painted : ::testing::Test {
     TScrollText text{nullptr};
@@ -79,7 +81,7 @@ TEST_F(Painted, EveryDirectionEntersAtOneEdgeAndLeavesAtTheOpposite) {
         // The last tick of a pass lies beyond the far edge.
         text.StartScroll(4);
         text.TimerTick(nullptr);
-        EXPECT_EQ(text.CurrentStep(), 0);  // the pass is over...
+        EXPECT_EQ(text.CurrentStep(), 0);             // the pass is over...
         EXPECT_TRUE(OnlyBackground(text.Surface()));  // ...and its last paint was empty
     }
 }

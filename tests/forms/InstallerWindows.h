@@ -35,7 +35,7 @@ constexpr const char* kDemoIni =
     "FILES.....=3\r\n";
 
 class InstallerWindows {
-public:
+  public:
     // files: name -> content, written into the program folder; an "install.ini" entry
     // replaces the demo settings (an empty content leaves the folder without one).
     explicit InstallerWindows(std::map<std::string, std::string> files = {}) {
@@ -65,8 +65,9 @@ public:
     TempDir folder;
     std::vector<std::string> musicFailures;
     // The music is the program's own business here: failures are only recorded.
-    seams::MusicFailureScope musicFailure{
-        [this](const std::string& caption, const std::string&) { musicFailures.push_back(caption); }};
+    seams::MusicFailureScope musicFailure{[this](const std::string& caption, const std::string&) {
+        musicFailures.push_back(caption);
+    }};
 
   private:
     std::unique_ptr<seams::ProgramFileScope> programFile;

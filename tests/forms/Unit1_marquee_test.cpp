@@ -43,7 +43,9 @@ TEST(MainWindowScrollers, TheMarqueeScrollsTheSettingsTextAndTheCreditsRise) {
     EXPECT_EQ(marquee->BoundsRect(), Rect(12, 362, 482, 382));
     // Stacked above the pictures and below the hot-spots.
     const auto& controls = Form1->Controls();
-    auto index = [&](TControl* c) { return std::find(controls.begin(), controls.end(), c) - controls.begin(); };
+    auto index = [&](TControl* c) {
+        return std::find(controls.begin(), controls.end(), c) - controls.begin();
+    };
     EXPECT_EQ(index(marquee), index(Form1->Image3) + 1);
     EXPECT_EQ(index(Form1->Label1), index(marquee) + 1);
     EXPECT_EQ(index(Form1->ScrollText2), static_cast<long>(controls.size()) - 1);

@@ -34,11 +34,11 @@ TEST_F(MainWindow, HoverLightsOneButtonAtATime) {
     EXPECT_EQ(highlights(), "---");
     MoveMouse(Form1->Image1, 300, 100);  // over the install hot-spot
     EXPECT_EQ(highlights(), "I--");
-    MoveMouse(Form1->Image1, 420, 60);   // straight onto the information hot-spot
+    MoveMouse(Form1->Image1, 420, 60);  // straight onto the information hot-spot
     EXPECT_EQ(highlights(), "-N-");
     MoveMouse(Form1->Image1, 420, 160);  // and onto exit
     EXPECT_EQ(highlights(), "--X");
-    MoveMouse(Form1->Image1, 20, 300);   // the background clears it
+    MoveMouse(Form1->Image1, 20, 300);  // the background clears it
     EXPECT_EQ(highlights(), "---");
     // Over the name line nothing changes.
     MoveMouse(Form1->Image1, 300, 100);

@@ -40,9 +40,9 @@ struct Viewer : ::testing::Test {
     void writeNfo(const std::string& bytes) { WriteFile(windows->Native(kNfo), bytes); }
     // Opens the viewer with Ctrl+N in the main window and runs the steps inside it; it is
     // closed afterwards unless a step closed it.
-    void inViewer(std::vector<std::function<void()>> steps, std::function<void()> open = [] {
-        PressKey(Form1, Qt::Key_N, Qt::ControlModifier);
-    }) {
+    void inViewer(
+        std::vector<std::function<void()>> steps,
+        std::function<void()> open = [] { PressKey(Form1, Qt::Key_N, Qt::ControlModifier); }) {
         bool done = false;
         steps.insert(steps.begin(), [&] {
             open();
@@ -66,8 +66,7 @@ struct Viewer : ::testing::Test {
 using Lines = std::vector<std::string>;
 
 TEST(OemText, CodePage437CharactersBecomeTheirUnicodeCounterparts) {
-    EXPECT_EQ(OemToUtf8("\xC9\xCD\xBB\xBA\xC8\xBC\xB0\xB1\xB2\xDB\xDC\xDF"),
-              "╔═╗║╚╝░▒▓█▄▀");
+    EXPECT_EQ(OemToUtf8("\xC9\xCD\xBB\xBA\xC8\xBC\xB0\xB1\xB2\xDB\xDC\xDF"), "╔═╗║╚╝░▒▓█▄▀");
     EXPECT_EQ(OemToUtf8("\xDA\xC4\xBF\xB3\xC0\xD9\xC5\xCE"), "┌─┐│└┘┼╬");
     EXPECT_EQ(OemToUtf8("Caf\x82 \x81\x62\x65r Stra\xE1\x65 \x9C\xF8"), "Café über Straße £°");
     EXPECT_EQ(OemToUtf8("plain ASCII\t~"), "plain ASCII\t~");
@@ -345,9 +344,12 @@ TEST_F(Viewer, WhiteFixedWidthTextOnBlackCoveringTheLineDrawing) {
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x) {
                 TColor c = PixelAt(image, x, y);
-                if (c == clWhite) ++white;
-                else if (c == clBlack) ++black;
-                else if (y > 2 * lineHeight) ADD_FAILURE() << "pixel " << x << "," << y;
+                if (c == clWhite)
+                    ++white;
+                else if (c == clBlack)
+                    ++black;
+                else if (y > 2 * lineHeight)
+                    ADD_FAILURE() << "pixel " << x << "," << y;
             }
         EXPECT_GT(white, 6 * metrics.horizontalAdvance(QChar(0x2588)) * lineHeight / 2);
         EXPECT_GT(black, image.width() * image.height() / 2);

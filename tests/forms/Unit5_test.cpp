@@ -39,16 +39,19 @@ struct Installation : ::testing::Test {
         std::string data;
         for (int i = 0; i < 70000; ++i) data += static_cast<char>((i * 2654435761u) >> 24);
         WriteFile(payload + "/DATA/GRAPHICS.DAT", data);
-        WriteFile(payload + "/DATA/LEVEL1.MAP", std::string(5000, '#') + "DAMAGE-ME" + std::string(5000, '.'));
+        WriteFile(payload + "/DATA/LEVEL1.MAP",
+                  std::string(5000, '#') + "DAMAGE-ME" + std::string(5000, '.'));
         WriteFile(payload + "/EMPTY.DAT", "");
         WriteFile(payload + "/TARNWICK.EXE", "the game");
         RarOptions o;
         o.volumeSize = "20k";
         o.store = true;
-        MakeRar(medium + "/game.rar", payload, {"DATA/GRAPHICS.DAT", "DATA/LEVEL1.MAP", "EMPTY.DAT", "TARNWICK.EXE"}, o);
+        MakeRar(medium + "/game.rar", payload,
+                {"DATA/GRAPHICS.DAT", "DATA/LEVEL1.MAP", "EMPTY.DAT", "TARNWICK.EXE"}, o);
         volumes = static_cast<int>(Volumes(medium + "/game.part1.rar").size());
         WriteFile(medium + "/README.TXT", "thanks");
-        drives = std::make_unique<DriveMapScope>(std::vector<platform::Drive>{MakeDrive('c', root.Path())});
+        drives = std::make_unique<DriveMapScope>(
+            std::vector<platform::Drive>{MakeDrive('c', root.Path())});
         ASSERT_EQ(platform::SetCurrentDirectory("C:\\target"), 0u);
         shellOpen = std::make_unique<seams::ShellOpenScope>([this](const std::string& p) {
             shell.push_back(p);
@@ -70,13 +73,17 @@ struct Installation : ::testing::Test {
         shellOpen.reset();
     }
     void openWindows(const std::string& reg = "README.TXT", const std::string& files = "") {
-        std::string ini = "[OPTIONS]\nAPPZ......=Tarnwick\nSIZE......=1\nDIR.......=Tarnwick\n"
-                          "FILERAR...=game.part1.rar\nNFO.......=T.NFO\nREG.......=" + reg +
-                          "\nSCRTXT....=hi\nFILES.....=" + (files.empty() ? std::to_string(volumes) : files) + "\n";
+        std::string ini =
+            "[OPTIONS]\nAPPZ......=Tarnwick\nSIZE......=1\nDIR.......=Tarnwick\n"
+            "FILERAR...=game.part1.rar\nNFO.......=T.NFO\nREG.......=" +
+            reg +
+            "\nSCRTXT....=hi\nFILES.....=" + (files.empty() ? std::to_string(volumes) : files) +
+            "\n";
         WriteFile(medium + "/install.ini", ini);
         program.reset();
         windows.reset();
-        windows = std::make_unique<InstallerWindows>(std::map<std::string, std::string>{{"install.ini", ini}});
+        windows = std::make_unique<InstallerWindows>(
+            std::map<std::string, std::string>{{"install.ini", ini}});
         program = std::make_unique<seams::ProgramFileScope>(medium + "/installer");
         InstallOptions = TInstallOptions{};
         LoadInstallOptions(InstallOptions);
@@ -98,11 +105,11 @@ struct Installation : ::testing::Test {
         // Whatever is still open when the steps are done goes away.
         auto released = [this] { return !holdCleanup; };
         all.push_back(when(released, afterRun([] {
-            if (Form5->Modal()) Form5->SpeedButton2Click(Form5);
-        })));
+                               if (Form5->Modal()) Form5->SpeedButton2Click(Form5);
+                           })));
         all.push_back(when(released, afterRun([] {
-            if (Form2->Modal()) Form2->SpeedButton3Click(Form2);
-        })));
+                               if (Form2->Modal()) Form2->SpeedButton3Click(Form2);
+                           })));
         Form1->Show();
         RunSteps(all);
         ASSERT_TRUE(WaitUntil([&] { return done; }, 60000));
@@ -191,7 +198,8 @@ TEST_F(Installation, DiskPromptForAMissingVolume) {
     std::string second = medium + "/game.part2.rar";
     fs::rename(second, away);
     DialogRecorder dialogs([&](const TDialogInfo& d) {
-        if (d.Text.rfind("Insert the disk with ", 0) == 0 && dialogs.Count() == 1) fs::rename(away, second);
+        if (d.Text.rfind("Insert the disk with ", 0) == 0 && dialogs.Count() == 1)
+            fs::rename(away, second);
         return mrOk;
     });
     install({[&] { extract(); }});
@@ -267,16 +275,19 @@ TEST_F(Installation, CancelBeforeExtractAndThenInstall) {
         [&] {
             Click(Form5->SpeedButton2);
             // Once the extraction window's loop has ended, look and install again.
-            QTimer::singleShot(0, when([] { return !Form5->Modal(); }, [&] {
-                EXPECT_FALSE(Form5->Visible());
-                EXPECT_TRUE(Form2->Visible());
-                EXPECT_EQ(Form2->Caption(), "Install Aborted!");
-                QTimer::singleShot(0, when([] { return Form5->Modal(); }, [&] {
-                    extract();
-                    holdCleanup = false;
-                }));
-                Form2->SpeedButton1Click(Form2);  // the new run is not stopped at once
-            }));
+            QTimer::singleShot(
+                0, when([] { return !Form5->Modal(); },
+                        [&] {
+                            EXPECT_FALSE(Form5->Visible());
+                            EXPECT_TRUE(Form2->Visible());
+                            EXPECT_EQ(Form2->Caption(), "Install Aborted!");
+                            QTimer::singleShot(0, when([] { return Form5->Modal(); },
+                                                       [&] {
+                                                           extract();
+                                                           holdCleanup = false;
+                                                       }));
+                            Form2->SpeedButton1Click(Form2);  // the new run is not stopped at once
+                        }));
         },
     });
     expectPayloadInstalled();
@@ -349,10 +360,12 @@ TEST_F(Installation, FailedRunsAreNotReportedAsComplete) {
         const char* reason;
     };
     std::vector<Case> cases = {
-        {"damaged entry", [&] {
+        {"damaged entry",
+         [&] {
              for (const auto& v : Volumes(medium + "/game.part1.rar"))
                  if (ReadFile(v).find("DAMAGE-ME") != std::string::npos) CorruptAt(v, "DAMAGE-ME");
-         }, "the archive is damaged"},
+         },
+         "the archive is damaged"},
         {"cannot create", [&] { WriteFile(target + "/DATA", "in the way"); },
          "a file could not be created in the target directory"},
         // Paths the library would cut short: some entries, or all before the archive opens.
@@ -369,7 +382,8 @@ TEST_F(Installation, FailedRunsAreNotReportedAsComplete) {
         RarOptions o;
         o.volumeSize = "20k";
         o.store = true;
-        MakeRar(medium + "/game.rar", payload, {"DATA/GRAPHICS.DAT", "DATA/LEVEL1.MAP", "EMPTY.DAT", "TARNWICK.EXE"}, o);
+        MakeRar(medium + "/game.rar", payload,
+                {"DATA/GRAPHICS.DAT", "DATA/LEVEL1.MAP", "EMPTY.DAT", "TARNWICK.EXE"}, o);
         c.arrange();
         openWindows();
         shell.clear();

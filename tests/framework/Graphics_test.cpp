@@ -69,8 +69,10 @@ TEST(Canvas, TextIsDrawnWithoutSmoothingInTheFontColour) {
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 60; ++x) {
             TColor p = PixelAt(img, x, y);
-            if (p == clBlack) ++black;
-            else if (p != clWhite) ++other;
+            if (p == clBlack)
+                ++black;
+            else if (p != clWhite)
+                ++other;
         }
     EXPECT_GT(black, 10);
     EXPECT_EQ(other, 0);
@@ -80,7 +82,7 @@ TEST(Canvas, TextIsDrawnWithoutSmoothingInTheFontColour) {
 }
 
 TEST(Canvas, MulDivRoundsToNearest) {
-    EXPECT_EQ(MulDiv(1, 10, 4), 3);   // 2.5 rounds away from zero
+    EXPECT_EQ(MulDiv(1, 10, 4), 3);  // 2.5 rounds away from zero
     EXPECT_EQ(MulDiv(1, 10, 3), 3);
     EXPECT_EQ(MulDiv(2, 10, 3), 7);
     EXPECT_EQ(MulDiv(-1, 10, 4), -3);

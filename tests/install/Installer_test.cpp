@@ -71,7 +71,7 @@ TEST_F(Program, NotAModuleIsRefusedToo) {
 TEST_F(Program, PlayingMusicItEndsWhenTerminated) {
     WriteFile(medium / "install.ini", "[OPTIONS]\nAPPZ......=Tarnwick\n");
     ASSERT_EQ(testing_support::Run(Quote(std::string(INSTALLER_BUILD_DIR) + "/bin/modgen") + " " +
-                  Quote(medium / "install.dat")),
+                                   Quote(medium / "install.dat")),
               0);
     // SIGTERM after 3 s; a program that shrugs it off is killed 20 s later.
     EXPECT_EXIT(

@@ -47,7 +47,8 @@ struct StepRunner {
 }  // namespace
 
 void RunSteps(std::vector<std::function<void()>> steps) {
-    QTimer::singleShot(0, StepRunner{std::make_shared<std::vector<std::function<void()>>>(std::move(steps))});
+    QTimer::singleShot(
+        0, StepRunner{std::make_shared<std::vector<std::function<void()>>>(std::move(steps))});
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {

@@ -15,7 +15,7 @@ namespace testing_support {
 // Records every dialog shown while it lives and answers it (by default with the first
 // button). The previous responder is restored afterwards.
 class DialogRecorder {
-public:
+  public:
     DialogRecorder();
     explicit DialogRecorder(std::function<int(const TDialogInfo&)> answer);
     const std::vector<TDialogInfo>& Dialogs() const { return dialogs_; }
@@ -24,7 +24,7 @@ public:
     // Texts of all dialogs, in order.
     std::vector<std::string> Texts() const;
 
-private:
+  private:
     std::vector<TDialogInfo> dialogs_;
     seams::DialogScope scope_;
 };

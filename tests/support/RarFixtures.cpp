@@ -72,8 +72,10 @@ std::vector<std::string> ToOldNaming(const std::string& firstVolume) {
     std::vector<std::string> out;
     for (size_t i = 0; i < volumes.size(); ++i) {
         char ext[16];
-        if (i == 0) std::snprintf(ext, sizeof ext, ".rar");
-        else std::snprintf(ext, sizeof ext, ".r%02d", static_cast<int>(i - 1));
+        if (i == 0)
+            std::snprintf(ext, sizeof ext, ".rar");
+        else
+            std::snprintf(ext, sizeof ext, ".r%02d", static_cast<int>(i - 1));
         fs::rename(volumes[i], base + ext);
         out.push_back(base + ext);
     }
@@ -104,7 +106,8 @@ uint64_t vint(const std::string& s, size_t& pos) {
 
 }  // namespace
 
-void PatchRar5Name(const std::string& archive, const std::string& oldName, const std::string& newName) {
+void PatchRar5Name(const std::string& archive, const std::string& oldName,
+                   const std::string& newName) {
     ASSERT_EQ(oldName.size(), newName.size());
     std::string bytes = ReadFile(archive);
     size_t pos = 8;  // after the signature

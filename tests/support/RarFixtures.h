@@ -7,13 +7,13 @@
 namespace testing_support {
 
 struct RarOptions {
-    std::string volumeSize;     // e.g. "20k": split into volumes
-    std::string commentFile;    // archive comment from this file
-    std::string password;       // encrypts the file data
+    std::string volumeSize;       // e.g. "20k": split into volumes
+    std::string commentFile;      // archive comment from this file
+    std::string password;         // encrypts the file data
     bool encryptHeaders = false;  // with password: the names too
-    bool store = false;         // no compression
-    bool keepLinks = false;     // store symbolic links as links
-    std::string extra;          // further switches
+    bool store = false;           // no compression
+    bool keepLinks = false;       // store symbolic links as links
+    std::string extra;            // further switches
 };
 
 // Adds the given entries (relative to folder, as stored names) to archive (a native

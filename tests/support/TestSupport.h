@@ -13,7 +13,7 @@ namespace testing_support {
 
 // A temporary folder, removed with everything in it when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -22,7 +22,7 @@ public:
     // Native path of a name inside the folder.
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -56,7 +56,7 @@ std::string Quote(const std::string& s);
 // Maps drive letters to folders for the lifetime of the object (previous map restored).
 // The process's current directory comes back too.
 class DriveMapScope {
-public:
+  public:
     explicit DriveMapScope(std::vector<platform::Drive> drives);
     ~DriveMapScope();
 
