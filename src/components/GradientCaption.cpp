@@ -11,10 +11,6 @@
 
 namespace {
 
-bool isToolWindow(TFormBorderStyle s) {
-    return s == TFormBorderStyle::bsToolWindow || s == TFormBorderStyle::bsSizeToolWin;
-}
-
 // The platform's default application icon: a small window with a title bar.
 QImage defaultApplicationIcon() {
     QImage icon(16, 16, QImage::Format_ARGB32);
@@ -272,33 +268,20 @@ void TGradientCaption::RedrawFrame() {
 // ---- Geometry ------------------------------------------------------------------------------
 
 bool TGradientCaption::ToolWindow() const {
-    return isToolWindow(form_->BorderStyle());
+    return form_->Frame().ToolWindow();
 }
 
+// The bar and its buttons are where the form hit-tests them.
 TRect TGradientCaption::GetBarRect() const {
-    TFormBorderStyle b = form_->BorderStyle();
-    if (b == TFormBorderStyle::bsNone) return {};
-    TRect r{0, 0, form_->WindowWidth(), form_->WindowHeight()};
-    bool sizing = form_->WindowState() != TWindowState::wsMinimized &&
-                  (b == TFormBorderStyle::bsSizeable || b == TFormBorderStyle::bsSizeToolWin);
-    r = r.Inflated(-GetSystemMetrics(sizing ? SM_CXSIZEFRAME : SM_CXFIXEDFRAME),
-                   -GetSystemMetrics(sizing ? SM_CYSIZEFRAME : SM_CYFIXEDFRAME));
-    r.Bottom = r.Top + GetSystemMetrics(ToolWindow() ? SM_CYSMCAPTION : SM_CYCAPTION) - 1;
-    return r;
+    return form_->CaptionBarRect();
 }
 
 TCaptionButtons TGradientCaption::VisibleButtons() const {
-    TFormBorderStyle b = form_->BorderStyle();
-    TBorderIcons icons = form_->BorderIcons();
-    if (b == TFormBorderStyle::bsNone || !(icons & biSystemMenu)) return 0;
-    if (ToolWindow()) return cbClose;
-    TCaptionButtons buttons = cbClose;
-    bool minMax = icons & (biMinimize | biMaximize);
-    bool dialog = b == TFormBorderStyle::bsDialog;
-    bool singleOrSizeable = b == TFormBorderStyle::bsSingle || b == TFormBorderStyle::bsSizeable;
-    if ((icons & biHelp) && (dialog || (singleOrSizeable && !minMax))) buttons |= cbHelp;
-    if (dialog) return buttons;
-    if (minMax) buttons |= cbMinimize | cbMaximize;
+    TCaptionButtons buttons = 0;
+    if (!form_->CaptionButtonRect(HTCLOSE).IsEmpty()) buttons |= cbClose;
+    if (!form_->CaptionButtonRect(HTMINBUTTON).IsEmpty()) buttons |= cbMinimize;
+    if (!form_->CaptionButtonRect(HTMAXBUTTON).IsEmpty()) buttons |= cbMaximize;
+    if (!form_->CaptionButtonRect(HTHELP).IsEmpty()) buttons |= cbHelp;
     return buttons;
 }
 
@@ -364,7 +347,7 @@ TRect TGradientCaption::DrawCaptionBar(bool active) {
     if ((form_->BorderIcons() & biSystemMenu) &&
         (b == TFormBorderStyle::bsSingle || b == TFormBorderStyle::bsSizeable))
         DrawSmallIcon(c, t);
-    DrawButtons(c, bar);
+    DrawButtons(c);
     if (OnDrawCaption) {
         TCanvas handlerCanvas(&memory);
         handlerCanvas.SetFont(systemFont_);
@@ -411,31 +394,25 @@ void TGradientCaption::DrawSmallIcon(TCanvas& c, TRect& t) const {
     t.Left += GetSystemMetrics(SM_CXSMICON) + 1;
 }
 
-void TGradientCaption::DrawButtons(TCanvas& c, const TRect& bar) const {
-    TRect br = bar.Inflated(-2, -2);
-    int w = GetSystemMetrics(ToolWindow() ? SM_CXSMSIZE : SM_CXSIZE) - 2;
-    br.Left = br.Right - w;
-    TCaptionButtons buttons = VisibleButtons();
+void TGradientCaption::DrawButtons(TCanvas& c) const {
     TBorderIcons icons = form_->BorderIcons();
     TWindowState state = form_->WindowState();
-    // Right to left: close, maximize, minimize, help.
-    if (buttons & cbClose) {
-        c.DrawFrameControl(br, DFC_CAPTION, DFCS_CAPTIONCLOSE);
-        br = br.Offset(-(w + 2), 0);
-    }
-    if (buttons & cbMaximize) {
+    TRect close = form_->CaptionButtonRect(HTCLOSE);
+    TRect maximize = form_->CaptionButtonRect(HTMAXBUTTON);
+    TRect minimize = form_->CaptionButtonRect(HTMINBUTTON);
+    TRect help = form_->CaptionButtonRect(HTHELP);
+    if (!close.IsEmpty()) c.DrawFrameControl(close, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+    if (!maximize.IsEmpty()) {
         unsigned s = state == TWindowState::wsMaximized ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX;
         if (!(icons & biMaximize)) s |= DFCS_INACTIVE;
-        c.DrawFrameControl(br, DFC_CAPTION, s);
-        br = br.Offset(-w, 0);
+        c.DrawFrameControl(maximize, DFC_CAPTION, s);
     }
-    if (buttons & cbMinimize) {
+    if (!minimize.IsEmpty()) {
         unsigned s = state == TWindowState::wsMinimized ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMIN;
         if (!(icons & biMinimize)) s |= DFCS_INACTIVE;
-        c.DrawFrameControl(br, DFC_CAPTION, s);
-        br = br.Offset(-w, 0);
+        c.DrawFrameControl(minimize, DFC_CAPTION, s);
     }
-    if (buttons & cbHelp) c.DrawFrameControl(br, DFC_CAPTION, DFCS_CAPTIONHELP);
+    if (!help.IsEmpty()) c.DrawFrameControl(help, DFC_CAPTION, DFCS_CAPTIONHELP);
 }
 
 int TGradientCaption::MeasurePart(TCanvas& c, const TCompanyText& part) {

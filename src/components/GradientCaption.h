@@ -147,7 +147,7 @@ class TGradientCaption : public TComponent {
     static void FillSolid(TCanvas& c, const TRect& r, TColor color);
     void FillGradient(TCanvas& c, const TRect& r, TColor left, TColor right) const;
     void DrawSmallIcon(TCanvas& c, TRect& t) const;
-    void DrawButtons(TCanvas& c, const TRect& bar) const;
+    void DrawButtons(TCanvas& c) const;
     static int MeasurePart(TCanvas& c, const TCompanyText& part);
     static void DrawPart(TCanvas& c, TRect& t, bool active, const TCompanyText& part);
     void DrawTitle(TCanvas& c, TRect t, bool active);

@@ -185,39 +185,15 @@ void TForm::SetBrushClear(bool clear) {
 }
 
 int TForm::FrameWidth() const {
-    switch (borderStyle_) {
-        case TFormBorderStyle::bsNone:
-            return 0;
-        case TFormBorderStyle::bsSizeable:
-        case TFormBorderStyle::bsSizeToolWin:
-            return GetSystemMetrics(SM_CXSIZEFRAME);
-        default:
-            return GetSystemMetrics(SM_CXFIXEDFRAME);
-    }
+    return Frame().FrameWidth();
 }
 
 int TForm::FrameHeight() const {
-    switch (borderStyle_) {
-        case TFormBorderStyle::bsNone:
-            return 0;
-        case TFormBorderStyle::bsSizeable:
-        case TFormBorderStyle::bsSizeToolWin:
-            return GetSystemMetrics(SM_CYSIZEFRAME);
-        default:
-            return GetSystemMetrics(SM_CYFIXEDFRAME);
-    }
+    return Frame().FrameHeight();
 }
 
 int TForm::CaptionHeight() const {
-    switch (borderStyle_) {
-        case TFormBorderStyle::bsNone:
-            return 0;
-        case TFormBorderStyle::bsToolWindow:
-        case TFormBorderStyle::bsSizeToolWin:
-            return GetSystemMetrics(SM_CYSMCAPTION);
-        default:
-            return GetSystemMetrics(SM_CYCAPTION);
-    }
+    return Frame().CaptionHeight();
 }
 
 int TForm::WindowWidth() const {
@@ -236,41 +212,11 @@ TRect TForm::WindowRect() const {
 }
 
 TRect TForm::CaptionBarRect() const {
-    if (borderStyle_ == TFormBorderStyle::bsNone) return {};
-    int f = FrameWidth(), fy = FrameHeight();
-    return {f, fy, WindowWidth() - f, fy + CaptionHeight() - 1};
+    return Frame().CaptionBar();
 }
-
-namespace {
-
-bool toolWindow(TFormBorderStyle s) {
-    return s == TFormBorderStyle::bsToolWindow || s == TFormBorderStyle::bsSizeToolWin;
-}
-
-}  // namespace
 
 TRect TForm::CaptionButtonRect(unsigned hitTest) const {
-    if (borderStyle_ == TFormBorderStyle::bsNone || !(borderIcons_ & biSystemMenu)) return {};
-    TRect br = CaptionBarRect().Inflated(-2, -2);
-    int w = GetSystemMetrics(toolWindow(borderStyle_) ? SM_CXSMSIZE : SM_CXSIZE) - 2;
-    br.Left = br.Right - w;
-    // Right to left: close, maximise, minimise, help.
-    if (hitTest == HTCLOSE) return br;
-    br = br.Offset(-(w + 2), 0);
-    if (toolWindow(borderStyle_)) return {};
-    bool minMax =
-        (borderIcons_ & (biMinimize | biMaximize)) && borderStyle_ != TFormBorderStyle::bsDialog;
-    if (minMax) {
-        if (hitTest == HTMAXBUTTON) return br;
-        br = br.Offset(-w, 0);
-        if (hitTest == HTMINBUTTON) return br;
-        br = br.Offset(-w, 0);
-    } else if (hitTest == HTMAXBUTTON || hitTest == HTMINBUTTON) {
-        return {};
-    }
-    bool help = (borderIcons_ & biHelp) && (borderStyle_ == TFormBorderStyle::bsDialog || !minMax);
-    if (hitTest == HTHELP && help) return br;
-    return {};
+    return Frame().CaptionButton(hitTest);
 }
 
 int TForm::HitTest(int x, int y) const {

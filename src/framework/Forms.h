@@ -14,12 +14,9 @@
 
 #include "framework/Controls.h"
 #include "framework/Messages.h"
+#include "framework/WindowFrame.h"
 
-enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
-enum TBorderIconFlag : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
-using TBorderIcons = unsigned;
 enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
-enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;
@@ -138,6 +135,8 @@ class TForm : public TWinControl {
     int FrameWidth() const;
     int FrameHeight() const;
     int CaptionHeight() const;
+    // The frame as the border style, border icons and window state make it.
+    TWindowFrame Frame() const { return {borderStyle_, borderIcons_, windowState_, Width()}; }
     // Caption bar, its buttons, and what lies under a point of the window.
     TRect CaptionBarRect() const;
     TRect CaptionButtonRect(unsigned hitTest) const;
