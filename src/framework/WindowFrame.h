@@ -4,7 +4,7 @@
 // caption in the form's place, so that clicks land on what is drawn.
 #pragma once
 
-#include "framework/Graphics.h"
+#include "framework/Geometry.h"
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIconFlag : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
