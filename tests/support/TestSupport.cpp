@@ -57,6 +57,11 @@ void MakeDirs(const std::string& nativePath) {
 BlockingFifo::BlockingFifo(const std::string& nativePath) : path_(nativePath) {
     if (mkfifo(path_.c_str(), 0600) != 0) throw std::runtime_error("mkfifo " + path_);
     watch_ = std::thread([this] {
+        // A sound reader opens without blocking, sees a FIFO and lets go at once; only a
+        // reader still there after the grace period is one that waits for data.
+        auto graceEnds = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!done_ && std::chrono::steady_clock::now() < graceEnds)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         while (!done_) {
             // Opening the writing end without blocking succeeds only while a reader has it.
             int fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);

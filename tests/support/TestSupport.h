@@ -32,8 +32,9 @@ bool Exists(const std::string& nativePath);
 void MakeDirs(const std::string& nativePath);
 // Makes a folder below base whose native path is exactly length bytes long; returns it.
 std::string MakeDeepDir(const std::string& base, size_t length);
-// A FIFO at path, and a watch that lets go of any reader blocked on it: it records that a
-// reader waited (it opens the writing end, which ends the reader's wait with no data).
+// A FIFO at path, and a watch that lets go of any reader blocked on it: a reader that still
+// holds it after a grace period of two seconds is recorded as blocked and released (the watch
+// opens the writing end, which ends the reader's wait with no data).
 class BlockingFifo {
   public:
     explicit BlockingFifo(const std::string& nativePath);
