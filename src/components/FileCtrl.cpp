@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/Messages.h"
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
 #include "platform/Platform.h"
@@ -357,7 +358,7 @@ void TDirectoryListBox::DblClick() {
 
 void TDirectoryListBox::KeyPress(char& key) {
     TOwnerDrawListBox::KeyPress(key);
-    if (key == 13) OpenCurrent();
+    if (key == VK_RETURN) OpenCurrent();
 }
 
 void TDirectoryListBox::Change() {

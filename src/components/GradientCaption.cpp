@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "framework/Application.h"
+#include "framework/FrameControls.h"
 #include "framework/SysMetrics.h"
 #include "framework/SysUtils.h"
 
@@ -401,18 +402,18 @@ void TGradientCaption::DrawButtons(TCanvas& c) const {
     TRect maximize = form_->CaptionButtonRect(HTMAXBUTTON);
     TRect minimize = form_->CaptionButtonRect(HTMINBUTTON);
     TRect help = form_->CaptionButtonRect(HTHELP);
-    if (!close.IsEmpty()) c.DrawFrameControl(close, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+    if (!close.IsEmpty()) DrawFrameControl(c, close, DFC_CAPTION, DFCS_CAPTIONCLOSE);
     if (!maximize.IsEmpty()) {
         unsigned s = state == TWindowState::wsMaximized ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX;
         if (!(icons & biMaximize)) s |= DFCS_INACTIVE;
-        c.DrawFrameControl(maximize, DFC_CAPTION, s);
+        DrawFrameControl(c, maximize, DFC_CAPTION, s);
     }
     if (!minimize.IsEmpty()) {
         unsigned s = state == TWindowState::wsMinimized ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMIN;
         if (!(icons & biMinimize)) s |= DFCS_INACTIVE;
-        c.DrawFrameControl(minimize, DFC_CAPTION, s);
+        DrawFrameControl(c, minimize, DFC_CAPTION, s);
     }
-    if (!help.IsEmpty()) c.DrawFrameControl(help, DFC_CAPTION, DFCS_CAPTIONHELP);
+    if (!help.IsEmpty()) DrawFrameControl(c, help, DFC_CAPTION, DFCS_CAPTIONHELP);
 }
 
 int TGradientCaption::MeasurePart(TCanvas& c, const TCompanyText& part) {

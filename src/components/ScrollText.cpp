@@ -190,7 +190,7 @@ void TCustomScrollText::Paint() {
         DrawLine(canvas, origin.X, y, items_[i], lineWidths_[static_cast<size_t>(i)]);
         y += lineHeight_;
     }
-    Canvas().Draw(0, 0, image);
+    Canvas().Draw(0, 0, image.Image());
 }
 
 void TCustomScrollText::DrawLine(TCanvas& canvas, int x, int y, const std::string& line, int w) {

@@ -1,5 +1,6 @@
 #include "framework/Buttons.h"
 
+#include "framework/FrameControls.h"
 #include "platform/Platform.h"
 
 TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
@@ -67,8 +68,8 @@ void TSpeedButton::Paint() {
         c.Brush() = {Color(), TBrushStyle::bsSolid};
         c.FillRect(r);
     } else {
-        c.DrawFrameControl(r, DFC_BUTTON,
-                           DFCS_BUTTONPUSH | (pressed_ ? unsigned{DFCS_PUSHED} : 0u));
+        DrawFrameControl(c, r, DFC_BUTTON,
+                         DFCS_BUTTONPUSH | (pressed_ ? unsigned{DFCS_PUSHED} : 0u));
     }
     c.SetFont(Font());
     c.Brush().Style = TBrushStyle::bsClear;

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <vector>
 
-#include "framework/Bitmaps.h"
 #include "framework/TextLayout.h"
 
 namespace {
@@ -377,10 +376,6 @@ void TCanvas::Draw(int x, int y, const QImage& image) {
     p.drawImage(QPoint(x, y), image);
     p.end();
     Changed();
-}
-
-void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
-    Draw(x, y, bitmap.Image());
 }
 
 void TCanvas::DrawTransparent(int x, int y, const QImage& image, TColor transparent) {

@@ -9,7 +9,6 @@
 
 #include "framework/Colors.h"
 #include "framework/Fonts.h"
-#include "framework/FrameControls.h"
 #include "framework/Geometry.h"
 
 enum class TPenMode { pmCopy, pmXor, pmNot };
@@ -53,8 +52,6 @@ enum TextFlag : unsigned {
 
 enum class TCopyMode { cmSrcCopy, cmSrcInvert, cmSrcAnd, cmSrcPaint };
 
-class TBitmap;
-
 class TCanvas {
   public:
     TCanvas() = default;
@@ -96,21 +93,20 @@ class TCanvas {
     TTextMetric TextMetrics() const;
 
     void Draw(int x, int y, const QImage& image);
-    void Draw(int x, int y, const TBitmap& bitmap);
     // Draws image with every pixel of the transparent colour left out.
     void DrawTransparent(int x, int y, const QImage& image, TColor transparent);
     void StretchDraw(const TRect& r, const QImage& image);
     // Block copy from another image with a raster operation.
     void CopyRect(const TRect& dest, const QImage& source, const TRect& sourceRect,
                   TCopyMode mode = TCopyMode::cmSrcCopy);
-    // The platform's caption and push-button drawing (in FrameControls.cpp, beside the
-    // other 3-D edges).
-    void DrawFrameControl(const TRect& r, unsigned kind, unsigned state);
 
     // Called after every drawing operation (a window surface repaints itself through it).
     std::function<void()> OnChanged;
 
   private:
+    // Caption and push-button faces are drawn pixel by pixel, beside the other 3-D edges.
+    friend void DrawFrameControl(TCanvas& canvas, const TRect& r, unsigned kind, unsigned state);
+
     void Changed() {
         if (OnChanged) OnChanged();
     }

@@ -189,7 +189,9 @@ void TControl::MouseMove(TShiftState shift, int x, int y) {
 void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     bool wasDown = mouseDown_ && button == TMouseButton::mbLeft;
     mouseDown_ = false;
+    TControlGuard guard(this);
     if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+    if (!guard.Alive()) return;
     if (wasDown && enabled_ && ClientRect().Contains(x, y)) Click();
 }
 
@@ -273,11 +275,12 @@ bool TWinControl::Focused() const {
 // -------------------------------------------------------------------------------
 
 ControlWidget::ControlWidget(TControl* control, QWidget* parent)
-    : QWidget(parent), control_(control) {
+    : QWidget(parent), control_(control), alive_(control) {
     setMouseTracking(true);
 }
 
 void ControlWidget::paintEvent(QPaintEvent*) {
+    if (!alive_.Alive()) return;
     auto* g = dynamic_cast<TGraphicControl*>(control_);
     if (!g) return;
     Dispatch([&] {
@@ -288,6 +291,7 @@ void ControlWidget::paintEvent(QPaintEvent*) {
 }
 
 void ControlWidget::mousePressEvent(QMouseEvent* e) {
+    if (!alive_.Alive()) return;
     if (e->button() == Qt::RightButton) {
         e->ignore();  // the form opens its context menu
         return;
@@ -300,6 +304,7 @@ void ControlWidget::mousePressEvent(QMouseEvent* e) {
 }
 
 void ControlWidget::mouseReleaseEvent(QMouseEvent* e) {
+    if (!alive_.Alive()) return;
     if (e->button() == Qt::RightButton) {
         e->ignore();
         return;
@@ -312,24 +317,25 @@ void ControlWidget::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void ControlWidget::mouseDoubleClickEvent(QMouseEvent* e) {
-    if (e->button() != Qt::LeftButton) return;
+    if (!alive_.Alive() || e->button() != Qt::LeftButton) return;
     QPoint pos = e->position().toPoint();
     Dispatch([&] {
         control_->MouseDown(TMouseButton::mbLeft,
                             ShiftStateOf(e->modifiers(), e->buttons()) | ssDouble, pos.x(),
                             pos.y());
-        control_->DblClick();
+        if (alive_.Alive()) control_->DblClick();
     });
 }
 
 void ControlWidget::mouseMoveEvent(QMouseEvent* e) {
+    if (!alive_.Alive()) return;
     QPoint pos = e->position().toPoint();
     Dispatch(
         [&] { control_->MouseMove(ShiftStateOf(e->modifiers(), e->buttons()), pos.x(), pos.y()); });
 }
 
 bool ControlWidget::event(QEvent* e) {
-    if (e->type() == QEvent::ToolTip) {
+    if (e->type() == QEvent::ToolTip && alive_.Alive()) {
         // A control with hints off shows none, and none from beneath it either.
         if (!control_->ShowHint() || control_->Hint().empty()) {
             QToolTip::hideText();

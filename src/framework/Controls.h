@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -142,9 +143,25 @@ class TControl : public TComponent {
     TFont font_;
     TPopupMenu* popupMenu_ = nullptr;
     unsigned controlStyle_ = csClickEvents | csCaptureMouse;
+    // Expires with the control; see TControlGuard.
+    std::shared_ptr<const char> lifeToken_ = std::make_shared<const char>(0);
 
     friend class ControlWidget;
     friend class TWinControl;
+    friend class TControlGuard;
+};
+
+// Notices the end of a control. A handler may free the very control that called it, and
+// the toolkit may still deliver events to the widget of a control that is gone (its widget
+// is deleted later); code that reads a control after running a handler, or reaches it
+// through a widget's back pointer, asks Alive() first.
+class TControlGuard {
+  public:
+    explicit TControlGuard(const TControl* control) : token_(control->lifeToken_) {}
+    bool Alive() const { return !token_.expired(); }
+
+  private:
+    std::weak_ptr<const char> token_;
 };
 
 // A control without a window of its own. Paint draws into Canvas, an image of the

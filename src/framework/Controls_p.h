@@ -7,7 +7,8 @@
 
 #include "framework/Controls.h"
 
-// The widget behind a windowless control or a container: forwards painting and the mouse.
+// The widget behind a windowless control or a container: forwards painting and the mouse
+// while its control lives (the widget may outlast it by a round of events).
 class ControlWidget : public QWidget {
   public:
     ControlWidget(TControl* control, QWidget* parent = nullptr);
@@ -23,4 +24,5 @@ class ControlWidget : public QWidget {
 
   private:
     TControl* control_;
+    TControlGuard alive_;
 };

@@ -81,50 +81,66 @@ class TDialogIconView : public TGraphicControl {
     TDialogIcon icon_;
 };
 
+// Where the parts of a message dialog go, in client pixels: the icon at the top left, the
+// text beside it wrapped at a fixed width, and the buttons centred in a row below both.
+struct MessageDialogLayout {
+    int margin;            // from the client edges to icon, text and buttons
+    int iconSize;          // the icon is square
+    int textLeftWithIcon;  // where the text starts when an icon stands before it
+    int wrapWidth;         // the text wraps at this width
+    int lineHeight;        // the text's least height
+    int textToButtons;     // from the lower of text and icon to the buttons
+    int buttonWidth, buttonHeight, buttonGap;
+    int minClientWidth;
+};
+constexpr MessageDialogLayout kMessageLayout{12, 32, 56, 360, 13, 16, 75, 25, 8, 150};
+
 class TMessageForm : public TForm {
   public:
     TMessageForm(const TDialogInfo& info) : TForm(nullptr), info_(info) {
+        const MessageDialogLayout& L = kMessageLayout;
         SetBorderStyle(TFormBorderStyle::bsDialog);
         SetBorderIcons(biSystemMenu);
         SetCaption(info.Caption);
-        int textLeft = 12;
-        if (info.Icon != TDialogIcon::None) {
+        bool hasIcon = info.Icon != TDialogIcon::None;
+        int textLeft = hasIcon ? L.textLeftWithIcon : L.margin;
+        if (hasIcon) {
             auto* icon = new TDialogIconView(this, info.Icon);
-            icon->SetBounds(12, 12, 32, 32);
+            icon->SetBounds(L.margin, L.margin, L.iconSize, L.iconSize);
             icon->SetParent(this);
-            textLeft = 56;
         }
         auto* label = new TLabel(this);
         label->SetWordWrap(true);
         label->SetShowAccelChar(false);
         label->Font().SetColor(clWindowText);
-        label->SetBounds(textLeft, 12, 360, 13);
+        label->SetBounds(textLeft, L.margin, L.wrapWidth, L.lineHeight);
         label->SetCaption(info.Text);
         label->SetParent(this);
-        TRect measured{0, 0, 360, 0};
+        TRect measured{0, 0, L.wrapWidth, 0};
         TCanvas probe;
         probe.SetFont(label->Font());
         probe.DrawText(info.Text, measured, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-        label->SetBounds(textLeft, 12, std::max(1, measured.Width()),
-                         std::max(13, measured.Height()));
-        int textBottom = std::max(12 + measured.Height(), info.Icon != TDialogIcon::None ? 44 : 0);
+        label->SetBounds(textLeft, L.margin, std::max(1, measured.Width()),
+                         std::max(L.lineHeight, measured.Height()));
+        int textBottom =
+            std::max(L.margin + measured.Height(), hasIcon ? L.margin + L.iconSize : 0);
 
-        const int bw = 75, bh = 25, gap = 8;
         int count = static_cast<int>(info.Buttons.size());
-        int buttonsWidth = count * bw + (count - 1) * gap;
-        int width = std::max(textLeft + measured.Width() + 12, buttonsWidth + 24);
-        width = std::max(width, 150);
-        int top = textBottom + 16;
+        int buttonsWidth = count * L.buttonWidth + (count - 1) * L.buttonGap;
+        int width = std::max(textLeft + measured.Width() + L.margin, buttonsWidth + 2 * L.margin);
+        width = std::max(width, L.minClientWidth);
+        int top = textBottom + L.textToButtons;
         int left = (width - buttonsWidth) / 2;
         for (int i = 0; i < count; ++i) {
             auto* b = new TSpeedButton(this);
             b->SetCaption(info.Buttons[static_cast<size_t>(i)]);
-            b->SetBounds(left + i * (bw + gap), top, bw, bh);
+            b->SetBounds(left + i * (L.buttonWidth + L.buttonGap), top, L.buttonWidth,
+                         L.buttonHeight);
             int result = info.Results[static_cast<size_t>(i)];
             b->OnClick = [this, result](TObject*) { SetModalResult(result); };
             b->SetParent(this);
         }
-        SetClientSize(width, top + bh + 12);
+        SetClientSize(width, top + L.buttonHeight + L.margin);
     }
 
     bool KeyDown(int key, TShiftState shift) override {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/FrameControls.h"
+
 // ---- TImage
 // --------------------------------------------------------------------------------------
 

@@ -11,6 +11,7 @@
 
 #include "framework/Controls_p.h"
 #include "framework/Forms_p.h"
+#include "framework/FrameControls.h"
 #include "framework/Menus.h"
 #include "framework/SysMetrics.h"
 #include "framework/SysUtils.h"
@@ -117,8 +118,8 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
     SetWidget(window_);
     setVisibleFlag(false);
     SetColor(clBtnFace);
-    Font().SetName("MS Sans Serif");
-    Font().SetHeight(-11);
+    Font().SetName(kDefaultFontName);
+    Font().SetHeight(kDefaultFontHeight);
     Font().SetColor(clWindowText);
     WindowProc = [this](TMessage& m) { WndProc(m); };
     windowCanvas_.SetTarget(&windowSurface_);
@@ -371,7 +372,7 @@ void TForm::PaintCaptionBar(TCanvas& c, bool active) {
         if ((ht == HTMAXBUTTON && !(borderIcons_ & biMaximize)) ||
             (ht == HTMINBUTTON && !(borderIcons_ & biMinimize)))
             glyph |= DFCS_INACTIVE;
-        c.DrawFrameControl(r, DFC_CAPTION, glyph);
+        DrawFrameControl(c, r, DFC_CAPTION, glyph);
         text.Right = std::min(text.Right, r.Left);
     }
     TFont font;

@@ -22,21 +22,21 @@ void Frame3D(TCanvas& canvas, TRect& r, TColor topLeft, TColor bottomRight, int 
     canvas.MoveTo(at.X, at.Y);
 }
 
-void TCanvas::DrawFrameControl(const TRect& r, unsigned kind, unsigned state) {
-    if (!HasTarget() || r.IsEmpty()) return;
-    TBrush savedBrush = brush_;
-    TPen savedPen = pen_;
+void DrawFrameControl(TCanvas& canvas, const TRect& r, unsigned kind, unsigned state) {
+    if (!canvas.HasTarget() || r.IsEmpty()) return;
+    TBrush savedBrush = canvas.brush_;
+    TPen savedPen = canvas.pen_;
     bool pushed = state & DFCS_PUSHED;
     // Face and the two-level 3-D edge.
-    brush_ = {clBtnFace, TBrushStyle::bsSolid};
-    FillRect(r);
+    canvas.brush_ = {clBtnFace, TBrushStyle::bsSolid};
+    canvas.FillRect(r);
     TRect edge = r;
     if (pushed) {
-        Frame3D(*this, edge, cl3DDkShadow, clBtnHighlight, 1);
-        Frame3D(*this, edge, clBtnShadow, cl3DLight, 1);
+        Frame3D(canvas, edge, cl3DDkShadow, clBtnHighlight, 1);
+        Frame3D(canvas, edge, clBtnShadow, cl3DLight, 1);
     } else {
-        Frame3D(*this, edge, cl3DLight, cl3DDkShadow, 1);
-        Frame3D(*this, edge, clBtnHighlight, clBtnShadow, 1);
+        Frame3D(canvas, edge, cl3DLight, cl3DDkShadow, 1);
+        Frame3D(canvas, edge, clBtnHighlight, clBtnShadow, 1);
     }
     if (kind == DFC_CAPTION) {
         unsigned glyph = state & 0xFF;
@@ -45,59 +45,59 @@ void TCanvas::DrawFrameControl(const TRect& r, unsigned kind, unsigned state) {
         int cx = r.Left + r.Width() / 2 + off, cy = r.Top + r.Height() / 2 + off;
         int s = std::max(2, std::min(r.Width(), r.Height()) / 2 - 2);
         auto drawGlyph = [&](int dx, int dy, TColor c) {
-            pen_ = {c, 1, false, TPenMode::pmCopy};
+            canvas.pen_ = {c, 1, false, TPenMode::pmCopy};
             int gx = cx + dx, gy = cy + dy;
             switch (glyph) {
                 case DFCS_CAPTIONCLOSE:
                     for (int k = -s + 1; k < s; ++k) {
-                        setPixelRaw(gx + k, gy + k, c);
-                        setPixelRaw(gx + k + 1, gy + k, c);
-                        setPixelRaw(gx + k, gy - k, c);
-                        setPixelRaw(gx + k + 1, gy - k, c);
+                        canvas.setPixelRaw(gx + k, gy + k, c);
+                        canvas.setPixelRaw(gx + k + 1, gy + k, c);
+                        canvas.setPixelRaw(gx + k, gy - k, c);
+                        canvas.setPixelRaw(gx + k + 1, gy - k, c);
                     }
                     break;
                 case DFCS_CAPTIONMIN:
                     for (int x = gx - s + 1; x < gx + s - 1; ++x) {
-                        setPixelRaw(x, gy + s - 2, c);
-                        setPixelRaw(x, gy + s - 1, c);
+                        canvas.setPixelRaw(x, gy + s - 2, c);
+                        canvas.setPixelRaw(x, gy + s - 1, c);
                     }
                     break;
                 case DFCS_CAPTIONMAX:
                     for (int x = gx - s + 1; x < gx + s; ++x) {
-                        setPixelRaw(x, gy - s + 1, c);
-                        setPixelRaw(x, gy - s + 2, c);
-                        setPixelRaw(x, gy + s - 1, c);
+                        canvas.setPixelRaw(x, gy - s + 1, c);
+                        canvas.setPixelRaw(x, gy - s + 2, c);
+                        canvas.setPixelRaw(x, gy + s - 1, c);
                     }
                     for (int y = gy - s + 1; y < gy + s; ++y) {
-                        setPixelRaw(gx - s + 1, y, c);
-                        setPixelRaw(gx + s - 1, y, c);
+                        canvas.setPixelRaw(gx - s + 1, y, c);
+                        canvas.setPixelRaw(gx + s - 1, y, c);
                     }
                     break;
                 case DFCS_CAPTIONRESTORE:
                     for (int k = 0; k < 2; ++k) {
                         int ox = k == 0 ? 2 : -1, oy = k == 0 ? -2 : 1;
                         for (int x = gx - s + 2 + ox; x < gx + s - 1 + ox; ++x) {
-                            setPixelRaw(x, gy - s + 2 + oy, c);
-                            setPixelRaw(x, gy + s - 2 + oy, c);
+                            canvas.setPixelRaw(x, gy - s + 2 + oy, c);
+                            canvas.setPixelRaw(x, gy + s - 2 + oy, c);
                         }
                         for (int y = gy - s + 2 + oy; y < gy + s - 1 + oy; ++y) {
-                            setPixelRaw(gx - s + 2 + ox, y, c);
-                            setPixelRaw(gx + s - 2 + ox, y, c);
+                            canvas.setPixelRaw(gx - s + 2 + ox, y, c);
+                            canvas.setPixelRaw(gx + s - 2 + ox, y, c);
                         }
                     }
                     break;
                 case DFCS_CAPTIONHELP: {
-                    TFont saved = font_;
-                    font_.SetName(kDefaultFontName);
-                    font_.SetHeight(-std::max(8, 2 * s + 2));
-                    font_.SetStyle(fsBold);
-                    font_.SetColor(c);
-                    TBrush b = brush_;
-                    brush_.Style = TBrushStyle::bsClear;
+                    TFont saved = canvas.font_;
+                    canvas.font_.SetName(kDefaultFontName);
+                    canvas.font_.SetHeight(-std::max(8, 2 * s + 2));
+                    canvas.font_.SetStyle(fsBold);
+                    canvas.font_.SetColor(c);
+                    TBrush b = canvas.brush_;
+                    canvas.brush_.Style = TBrushStyle::bsClear;
                     TRect tr = r.Offset(dx + off, dy + off);
-                    DrawText("?", tr, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
-                    brush_ = b;
-                    font_ = saved;
+                    canvas.DrawText("?", tr, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+                    canvas.brush_ = b;
+                    canvas.font_ = saved;
                     break;
                 }
                 default:
@@ -111,7 +111,7 @@ void TCanvas::DrawFrameControl(const TRect& r, unsigned kind, unsigned state) {
             drawGlyph(0, 0, clBtnText);
         }
     }
-    brush_ = savedBrush;
-    pen_ = savedPen;
-    Changed();
+    canvas.brush_ = savedBrush;
+    canvas.pen_ = savedPen;
+    canvas.Changed();
 }

@@ -20,6 +20,11 @@ enum FrameControl : unsigned {
 
 class TCanvas;
 
+// The platform's caption-button and push-button face (kind DFC_CAPTION with a DFCS_CAPTION
+// glyph, or DFC_BUTTON), filling r; DFCS_PUSHED draws it pressed, DFCS_INACTIVE greys the
+// glyph. Leaves the canvas's pen, brush and font as they were.
+void DrawFrameControl(TCanvas& canvas, const TRect& r, unsigned kind, unsigned state);
+
 // A 3-D edge `width` pixels deep just inside r: each ring has its top and left sides in
 // topLeft and its right and bottom sides (with the top-right and bottom-left corners) in
 // bottomRight. r comes back as the area inside the edge. Leaves the canvas's pen as it was.

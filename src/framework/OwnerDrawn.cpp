@@ -7,6 +7,8 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "framework/Messages.h"
+
 namespace {
 
 // Sets the canvas up for one item the way the toolkit hands it to an owner-drawn control
@@ -58,15 +60,17 @@ class OwnerDrawDelegate : public QStyledItemDelegate {
 
 class OwnerDrawComboWidget : public QComboBox {
   public:
-    explicit OwnerDrawComboWidget(TOwnerDrawComboBox* owner) : owner_(owner) {
+    explicit OwnerDrawComboWidget(TOwnerDrawComboBox* owner) : owner_(owner), alive_(owner) {
         setItemDelegate(new OwnerDrawDelegate(owner, this));
         // Picks from the list and from the keys of the closed box alike.
-        connect(this, qOverload<int>(&QComboBox::activated),
-                [this](int index) { owner_->PickItem(index); });
+        connect(this, qOverload<int>(&QComboBox::activated), [this](int index) {
+            if (alive_.Alive()) owner_->PickItem(index);
+        });
     }
 
   protected:
     void paintEvent(QPaintEvent*) override {
+        if (!alive_.Alive()) return;
         QPainter p(this);
         QRect r = rect();
         p.fillRect(r, ToQColor(owner_->Color()));
@@ -87,11 +91,12 @@ class OwnerDrawComboWidget : public QComboBox {
 
   private:
     TOwnerDrawComboBox* owner_;
+    TControlGuard alive_;
 };
 
 class OwnerDrawListWidget : public QListWidget {
   public:
-    explicit OwnerDrawListWidget(TOwnerDrawListBox* owner) : owner_(owner) {
+    explicit OwnerDrawListWidget(TOwnerDrawListBox* owner) : owner_(owner), alive_(owner) {
         setItemDelegate(new OwnerDrawDelegate(owner, this));
         setUniformItemSizes(true);
         setSelectionMode(QAbstractItemView::SingleSelection);
@@ -100,20 +105,21 @@ class OwnerDrawListWidget : public QListWidget {
   protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         QListWidget::mouseDoubleClickEvent(e);
-        owner_->UserDblClick();
+        if (alive_.Alive()) owner_->UserDblClick();
     }
     void keyPressEvent(QKeyEvent* e) override {
         QListWidget::keyPressEvent(e);
         char key = 0;
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
-            key = 13;
+            key = VK_RETURN;
         else if (e->text().size() == 1 && e->text()[0].unicode() < 128)
             key = static_cast<char>(e->text()[0].unicode());
-        if (key) owner_->UserKeyPress(key);
+        if (key && alive_.Alive()) owner_->UserKeyPress(key);
     }
 
   private:
     TOwnerDrawListBox* owner_;
+    TControlGuard alive_;
 };
 
 // ---- TOwnerDrawComboBox ----------------------------------------------------------------------

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "framework/Dialogs.h"
+struct TDialogInfo;
 
 namespace seams::hooks {
 

@@ -133,7 +133,8 @@ namespace {
 // Forwards a toolkit widget's clicks to its control.
 class ClickForwarder : public QObject {
   public:
-    ClickForwarder(TControl* control, QObject* parent) : QObject(parent), control_(control) {}
+    ClickForwarder(TControl* control, QObject* parent)
+        : QObject(parent), control_(control), alive_(control) {}
 
   protected:
     bool eventFilter(QObject*, QEvent* e) override {
@@ -142,7 +143,7 @@ class ClickForwarder : public QObject {
             if (m->button() == Qt::LeftButton) pressed_ = true;
         } else if (e->type() == QEvent::MouseButtonRelease) {
             auto* m = static_cast<QMouseEvent*>(e);
-            if (m->button() == Qt::LeftButton && pressed_) {
+            if (m->button() == Qt::LeftButton && pressed_ && alive_.Alive()) {
                 pressed_ = false;
                 Dispatch([this] { control_->Click(); });
             }
@@ -152,6 +153,7 @@ class ClickForwarder : public QObject {
 
   private:
     TControl* control_;
+    TControlGuard alive_;
     bool pressed_ = false;
 };
 

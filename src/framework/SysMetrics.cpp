@@ -38,8 +38,8 @@ TFont StockSystemFont() {
 bool GetCaptionFont(TFont& font) {
     if (seams::hooks::nonClientMetricsAvailable && !seams::hooks::nonClientMetricsAvailable())
         return false;
-    font.SetName("MS Sans Serif");
-    font.SetHeight(-11);
+    font.SetName(kDefaultFontName);
+    font.SetHeight(kDefaultFontHeight);
     font.SetStyle(fsBold);
     return true;
 }

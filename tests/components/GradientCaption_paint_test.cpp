@@ -9,6 +9,7 @@
 
 #include "components/GradientCaption.h"
 #include "framework/Application.h"
+#include "framework/FrameControls.h"
 #include "framework/Seams.h"
 #include "framework/SysMetrics.h"
 #include "support/GuiSupport.h"
@@ -222,7 +223,7 @@ TEST_F(CaptionBar, ButtonGeometryAndGlyphs) {
             // The same button drawn alone.
             QImage ref(r.Width(), r.Height(), QImage::Format_RGB32);
             TCanvas rc(&ref);
-            rc.DrawFrameControl({0, 0, r.Width(), r.Height()}, DFC_CAPTION, b.state);
+            DrawFrameControl(rc, {0, 0, r.Width(), r.Height()}, DFC_CAPTION, b.state);
             int wrong = 0;
             for (int y = 0; y < r.Height(); ++y)
                 for (int x = 0; x < r.Width(); ++x)

@@ -107,6 +107,32 @@ TEST_F(Forms, AnErrorInAHandlerReachesTheErrorBoxAndTheProgramGoesOn) {
     a->Hide();
 }
 
+TEST_F(Forms, AControlFreedByItsOwnHandlerIsNotTouchedAgain) {
+    // Freed by the mouse-up that would click it, and by the mouse-down of a double click.
+    a->Show();
+    for (bool doubleClick : {false, true}) {
+        auto* button = new TSpeedButton(a);
+        button->SetBounds(10, 10, 80, 22);
+        button->SetParent(a);
+        int clicks = 0;
+        button->OnClick = button->OnDblClick = [&](TObject*) { ++clicks; };
+        if (doubleClick) {
+            button->OnMouseDown = [button](TObject*, TMouseButton, TShiftState shift, int, int) {
+                if (shift & ssDouble) delete button;
+            };
+            DoubleClick(button);
+            EXPECT_EQ(clicks, 1) << "the first click only";
+        } else {
+            button->OnMouseUp = [button](TObject*, TMouseButton, TShiftState, int, int) {
+                delete button;
+            };
+            Click(button);
+            EXPECT_EQ(clicks, 0);
+        }
+    }
+    a->Hide();
+}
+
 TEST_F(Forms, FullStopOnlyAfterCharactersAboveTheDot) {
     EXPECT_EQ(WithFullStop("I/O error 21"), "I/O error 21.");
     EXPECT_EQ(WithFullStop("Done."), "Done.");

@@ -83,20 +83,34 @@ QWidget* target(TControl* control, QPoint& pos) {
 
 }  // namespace
 
-void Click(TControl* control, int x, int y) {
+namespace {
+
+// Left-button events at a point of the control, through the top-level window, as the
+// platform delivers them: the toolkit then finds the widget and moves the focus by its rules.
+void sendLeftButton(TControl* control, int x, int y, std::initializer_list<QEvent::Type> types) {
     QPoint pos(x < 0 ? control->Width() / 2 : x, y < 0 ? control->Height() / 2 : y);
-    // Through the top-level window, as the platform delivers it: the toolkit then finds the
-    // widget and moves the focus by its rules.
     QWidget* top = control->Widget()->window();
     top->winId();
     QPointF local(control->Widget()->mapTo(top, pos));
     QPointF global = top->mapToGlobal(local);
-    for (auto [type, buttons] :
-         {std::pair{QEvent::MouseButtonPress, Qt::MouseButtons(Qt::LeftButton)},
-          std::pair{QEvent::MouseButtonRelease, Qt::MouseButtons()}}) {
+    for (QEvent::Type type : types) {
+        Qt::MouseButtons buttons =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
         QMouseEvent e(type, local, local, global, Qt::LeftButton, buttons, Qt::NoModifier);
         QApplication::sendEvent(top->windowHandle(), &e);
     }
+}
+
+}  // namespace
+
+void Click(TControl* control, int x, int y) {
+    sendLeftButton(control, x, y, {QEvent::MouseButtonPress, QEvent::MouseButtonRelease});
+}
+
+void DoubleClick(TControl* control, int x, int y) {
+    sendLeftButton(control, x, y,
+                   {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease});
 }
 
 void MoveMouse(TControl* control, int x, int y) {

@@ -39,6 +39,7 @@ bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
 // Input as a user gives it.
 void Click(TControl* control, int x = -1, int y = -1);
+void DoubleClick(TControl* control, int x = -1, int y = -1);
 void MoveMouse(TControl* control, int x, int y);
 void PressKey(TForm* form, int qtKey, Qt::KeyboardModifiers mods = Qt::NoModifier);
 

@@ -1,11 +1,7 @@
 // Canvas rules that painting code and its tests rely on.
 #include <gtest/gtest.h>
 
-#include <QBuffer>
-
 #include "framework/Canvas.h"
-#include "framework/Jpeg.h"
-#include "framework/StringList.h"
 #include "support/GuiSupport.h"
 
 using testing_support::PixelAt;
@@ -94,63 +90,6 @@ TEST(Colors, SystemColoursResolveThroughTheTable) {
     EXPECT_EQ(ColorToRGB(clBtnFace), 0xC0C0C0u);
     EXPECT_EQ(ColorToRGB(clBtnHighlight), 0xFFFFFFu);
     EXPECT_EQ(ColorToRGB(clActiveCaption), 0x800000u);
-}
-
-TEST(Jpeg, DecodesThroughLibjpegAndRefusesOtherData) {
-    QImage src(8, 6, QImage::Format_RGB32);
-    src.fill(QColor(200, 40, 40));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(src.save(&buffer, "JPG", 95));
-    QImage out = DecodeJpeg(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
-    ASSERT_FALSE(out.isNull());
-    EXPECT_EQ(out.size(), QSize(8, 6));
-    EXPECT_NEAR(qRed(out.pixel(3, 3)), 200, 8);
-    EXPECT_TRUE(DecodeJpeg("not a picture at all").isNull());
-    EXPECT_TRUE(DecodeJpeg("").isNull());
-
-    // The same few hundred bytes declaring other sizes: huge ones are refused unread.
-    std::string small(bytes.constData(), static_cast<size_t>(bytes.size()));
-    size_t sof = small.find("\xFF\xC0");
-    ASSERT_NE(sof, std::string::npos);
-    struct Case {
-        unsigned width, height;
-        bool decoded;
-    };
-    for (Case c : {Case{4096, 16, true}, Case{4097, 16, false}, Case{16, 12000, false},
-                   Case{12000, 12000, false}}) {
-        std::string patched = small;
-        patched[sof + 5] = static_cast<char>(c.height >> 8);
-        patched[sof + 6] = static_cast<char>(c.height);
-        patched[sof + 7] = static_cast<char>(c.width >> 8);
-        patched[sof + 8] = static_cast<char>(c.width);
-        EXPECT_EQ(!DecodeJpeg(patched).isNull(), c.decoded) << c.width << " x " << c.height;
-    }
-}
-
-TEST(StringList, SortedListIgnoresCaseAndDuplicates) {
-    TStringList list;
-    list.SetSorted(true);
-    list.Add("maps");
-    list.Add("Save");
-    list.Add("MAPS");
-    list.Add("alpha");
-    EXPECT_EQ(list.Items(), (std::vector<std::string>{"alpha", "maps", "Save"}));
-    EXPECT_EQ(list.IndexOf("SAVE"), 2);
-    EXPECT_EQ(list.IndexOf("none"), -1);
-    TStringList copy;
-    copy.SetSorted(true);
-    copy.Assign(list);
-    EXPECT_EQ(copy.Items(), list.Items());
-}
-
-TEST(StringList, TextSplitsAtEveryKindOfLineEnd) {
-    TStringList list;
-    list.SetText("a\r\nb\rc\nd");
-    EXPECT_EQ(list.Items(), (std::vector<std::string>{"a", "b", "c", "d"}));
-    list.SetText("");
-    EXPECT_EQ(list.Count(), 0);
 }
 
 }  // namespace
