@@ -133,3 +133,16 @@ wait_mid_entry() {
   done
   fail "the long entry did not start"
 }
+
+# The long-entry medium, the program on the display, the extraction window by keyboard and
+# Extract pressed; returns with the extraction window in $ext once the big entry is between
+# $1 and $2 percent written.
+extract_until_mid_entry() {
+  make_long_archive
+  start_display
+  start_installer
+  to_extraction_by_keyboard
+  ext=$wid
+  key alt+e
+  wait_mid_entry "$1" "$2"
+}

@@ -2,13 +2,7 @@
 # The per-file gauge read from the screen in the middle of a long entry: its bar reaches
 # as far as the entry's share that is on the disk.
 . "$(dirname "$0")/e2e.sh" "$1"
-make_long_archive
-start_display
-start_installer
-to_extraction_by_keyboard
-ext=$wid
-key alt+e
-wait_mid_entry 5 60
+extract_until_mid_entry 5 60
 before=$(size_of "$(big_file)")
 shot mid-entry
 after=$(size_of "$(big_file)")
