@@ -1,11 +1,9 @@
 // Information files of any content: loaded with the viewer's bound and converted from the
 // OEM code page; the text never grows past what the conversion allows.
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "FuzzFiles.h"
 #include "forms/Unit4.h"
 #include "framework/StdCtrls.h"
 
@@ -14,10 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         char pattern[] = "/tmp/nfo-fuzz-XXXXXX";
         return std::string(mkdtemp(pattern)) + "/T.NFO";
     }();
-    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    fuzz::WriteInput(path, data, size);
     std::optional<std::string> bytes = ReadTextFileBytes(path, TMemo::Capacity + 3);
     if (!bytes || bytes->size() > size) std::abort();
     try {

@@ -1,41 +1,18 @@
 // Archives of any content, unpacked by the component into a target folder; after every
 // input nothing may exist outside the target but the archive itself.
-#include <unistd.h>
-
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "FuzzFiles.h"
 #include "components/RARArc.h"
-#include "platform/Platform.h"
-#include "platform/Seams.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-const std::string& folder() {
-    static const std::string dir = [] {
-        char pattern[] = "/tmp/rar-fuzz-XXXXXX";
-        std::string d = mkdtemp(pattern);
-        platform::Drive c;
-        c.NativeRoot = d;
-        static seams::DriveMapScope drives({c});
-        return d;
-    }();
-    return dir;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::string root = folder();
+    const std::string root = fuzz::DriveC("rar");
     fs::create_directories(root + "/game/target");
-    if (std::FILE* f = std::fopen((root + "/in.rar").c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    fuzz::WriteInput(root + "/in.rar", data, size);
     TRAR rar;
     rar.SetArchiveName("C:\\in.rar");
     rar.SetTargetDir("C:\\game\\target");
