@@ -54,7 +54,8 @@ fail() {
 # same moment can both take the same free number (as -displayfd does), so the number is
 # held by a lock for as long as the server runs, and none is taken that a server already
 # uses; a server that dies at start (another one took the number unlocked) moves on to the
-# next number.
+# next number. -noreset: without it the server resets when its last client leaves (as the
+# readiness probe below does), and a program connecting during that reset is refused.
 xvfb=""
 display_lock=""
 start_display() {
@@ -68,7 +69,7 @@ start_display() {
       exec {display_lock}>&-
       continue
     fi
-    Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb=$!
     export DISPLAY=:$n
     for ((i = 0; i < 100; i++)); do
