@@ -48,8 +48,9 @@ TFont& TFont::operator=(const TFont& other) {
     color_ = other.color_;
     charset_ = other.charset_;
     pitch_ = other.pitch_;
+    // The other's toolkit font is that of the attributes now taken: kept.
     qfont_ = other.qfont_;
-    if (!same) Changed();
+    if (!same && OnChange) OnChange(this);
     return *this;
 }
 
@@ -92,7 +93,9 @@ void TFont::SetStyle(TFontStyles s) {
 void TFont::SetColor(TColor c) {
     if (c == color_) return;
     color_ = c;
-    Changed();
+    // The colour is no part of the toolkit font: text drawn in turns of colours (3-D copies)
+    // keeps the one it has.
+    if (OnChange) OnChange(this);
 }
 
 void TFont::SetCharset(int c) {
