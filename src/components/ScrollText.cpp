@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "framework/Bitmaps.h"
 
@@ -263,18 +262,14 @@ void TCustomScrollText::Paint() {
         Canvas().Draw(0, 0, image);
         return;
     }
-    // The background with the block's picture at its place: the same pixels as drawing the
-    // lines there, shown in one copy.
-    if (frame_.width() != w || frame_.height() != h) frame_ = QImage(w, h, QImage::Format_RGB32);
-    frame_.fill(*reinterpret_cast<const QRgb*>(picture_.constScanLine(0)));
-    const int px = origin.X - pictureMargin_, py = origin.Y - pictureMargin_;
-    const int x0 = std::max(0, px), x1 = std::min(w, px + picture_.width());
-    const int y0 = std::max(0, py), y1 = std::min(h, py + picture_.height());
-    for (int y = y0; x0 < x1 && y < y1; ++y)
-        std::memcpy(frame_.scanLine(y) + x0 * sizeof(QRgb),
-                    picture_.constScanLine(y - py) + (x0 - px) * sizeof(QRgb),
-                    (x1 - x0) * sizeof(QRgb));
-    Canvas().Draw(0, 0, frame_);
+    // The background, then the block's picture at its place: the same pixels as drawing the
+    // lines there. The surface is shown only once the paint is over, so it still reaches the
+    // screen in one piece.
+    TCanvas& canvas = Canvas();
+    canvas.Brush().Style = TBrushStyle::bsSolid;
+    canvas.Brush().Color = Color();
+    canvas.FillRect(Rect(0, 0, w, h));
+    canvas.Draw(origin.X - pictureMargin_, origin.Y - pictureMargin_, picture_);
 }
 
 void TCustomScrollText::DrawLine(TCanvas& canvas, int x, int y, const std::string& line, int w) {

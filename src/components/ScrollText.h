@@ -131,8 +131,6 @@ class TCustomScrollText : public TGraphicControl {
     bool pictureUsable_ = false;
     int pictureMargin_ = 0;
     QImage picture_;
-    // The frame a tick composes before its one copy to the surface, kept between ticks.
-    QImage frame_;
 };
 
 class TScrollText : public TCustomScrollText {

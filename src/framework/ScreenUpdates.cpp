@@ -1,8 +1,13 @@
 #include "framework/ScreenUpdates.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <algorithm>
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <vector>
 
 #include "framework/TimerQueue.h"
@@ -77,6 +82,47 @@ void Request(QWidget* widget) {
 
 bool FlushDue() {
     return rounds().FlushDue();
+}
+
+void SetCovering(QWidget* widget, const QImage* image) {
+    bool covers = image && image->size() == widget->size();
+    const bool scan = covers && image->hasAlphaChannel();
+    if (scan && image->format() != QImage::Format_ARGB32_Premultiplied &&
+        image->format() != QImage::Format_ARGB32)
+        covers = false;
+    if (scan) {
+        // A whole row at a time, without a branch per pixel.
+        const int w = image->width(), h = image->height();
+        const uchar* bits = image->constBits();
+        const qsizetype stride = image->bytesPerLine();
+        for (int y = 0; covers && y < h; ++y) {
+            const uchar* row = bits + y * stride;
+            quint64 all = ~quint64{0};
+            int x = 0;
+#ifdef __SSE2__
+            __m128i four = _mm_set1_epi32(-1);
+            for (; x + 4 <= w; x += 4)
+                four = _mm_and_si128(
+                    four,
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x * sizeof(QRgb))));
+            all = static_cast<quint64>(_mm_cvtsi128_si64(four)) &
+                  static_cast<quint64>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(four, four)));
+#endif
+            for (; x + 2 <= w; x += 2) {
+                quint64 two;
+                std::memcpy(&two, row + x * sizeof(QRgb), sizeof two);
+                all &= two;
+            }
+            if (x < w) {
+                const quint64 odd = reinterpret_cast<const QRgb*>(row)[x];
+                all &= odd | odd << 32;
+            }
+            covers = qAlpha(static_cast<QRgb>(all)) == 255 &&
+                     qAlpha(static_cast<QRgb>(all >> 32)) == 255;
+        }
+    }
+    if (widget->testAttribute(Qt::WA_OpaquePaintEvent) != covers)
+        widget->setAttribute(Qt::WA_OpaquePaintEvent, covers);
 }
 
 }  // namespace screen_updates
