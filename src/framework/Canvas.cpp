@@ -313,7 +313,9 @@ int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
     } else {
         // Paragraphs end at CR LF, a lone CR or a lone LF.
         static const QRegularExpression breaks("\r\n|\r|\n");
-        for (const QString& para : s.split(breaks)) {
+        // Most texts are one paragraph: no expression is run for them.
+        const bool oneParagraph = !s.contains(QLatin1Char('\r')) && !s.contains(QLatin1Char('\n'));
+        for (const QString& para : oneParagraph ? QStringList{s} : s.split(breaks)) {
             if (!(flags & DT_WORDBREAK)) {
                 lines.push_back(para);
                 continue;

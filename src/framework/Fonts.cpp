@@ -37,7 +37,7 @@ TFont::TFont(const TFont& other)
       color_(other.color_),
       charset_(other.charset_),
       pitch_(other.pitch_),
-      qfont_(other.qfont_) {}
+      qfont_(other.sharedCell()) {}
 
 TFont& TFont::operator=(const TFont& other) {
     if (this == &other) return *this;
@@ -49,7 +49,7 @@ TFont& TFont::operator=(const TFont& other) {
     charset_ = other.charset_;
     pitch_ = other.pitch_;
     // The other's toolkit font is that of the attributes now taken: kept.
-    qfont_ = other.qfont_;
+    qfont_ = other.sharedCell();
     if (!same && OnChange) OnChange(this);
     return *this;
 }
@@ -127,9 +127,15 @@ int pixelSizeForCellHeight(const QString& family, int cell) {
 
 }  // namespace
 
+std::shared_ptr<TFont::QFontCell> TFont::sharedCell() const {
+    if (!qfont_) qfont_ = std::make_shared<QFontCell>();
+    return qfont_;
+}
+
 QFont TFont::ToQFont() const {
-    if (!qfont_) qfont_ = std::make_shared<const QFont>(makeQFont());
-    return *qfont_;
+    if (!qfont_) qfont_ = std::make_shared<QFontCell>();
+    if (!qfont_->Font) qfont_->Font = makeQFont();
+    return *qfont_->Font;
 }
 
 QFont TFont::makeQFont() const {
