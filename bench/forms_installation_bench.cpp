@@ -4,6 +4,8 @@
 // where the windows' work per entry (captions, gauges, message processing) shows most.
 // Runs alternate; the best of each side is compared. Targets: at most 1.03 and 1.6.
 // The folders are temporary ones (TMPDIR): TMPDIR=/dev/shm leaves the disk out of it.
+//   forms_installation_bench [large|small [runs]]   one medium only (for a profiler), 5 runs
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -17,8 +19,6 @@ namespace fs = std::filesystem;
 using namespace testing_support;
 
 namespace {
-
-constexpr int kRuns = 5;
 
 struct Medium {
     const char* title;
@@ -39,6 +39,12 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);  // figures as they come, also into a pipe
     // Names go through the process locale: it must be a UTF-8 one.
     if (!std::setlocale(LC_ALL, "C.UTF-8")) std::setlocale(LC_ALL, "");
+    const std::string only = argc > 1 ? argv[1] : "";
+    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    if (!only.empty() && only != "large" && only != "small") {
+        std::fprintf(stderr, "Usage: forms_installation_bench [large|small [runs]]\n");
+        return 2;
+    }
     auto* application = new TApplication();
     application->Initialize(argc, argv);
 
@@ -51,10 +57,12 @@ int main(int argc, char** argv) {
     std::printf("work folder on %s\n", fileSystem.c_str());
     std::vector<Medium> media;
     double making = bench::TimeRun([&] {
-        media.push_back({"256 MiB in large files",
-                         bench::MakeLargeArchive(medium, "tarnwick", 256ull << 20), 1.03});
-        media.push_back(
-            {"20,000 small files", bench::MakeSmallFilesArchive(medium, "small", 20000), 1.6});
+        if (only != "small")
+            media.push_back({"256 MiB in large files",
+                             bench::MakeLargeArchive(medium, "tarnwick", 256ull << 20), 1.03});
+        if (only != "large")
+            media.push_back(
+                {"20,000 small files", bench::MakeSmallFilesArchive(medium, "small", 20000), 1.6});
     });
     std::printf("archives made in %.1f s\n", making);
 
@@ -67,7 +75,7 @@ int main(int argc, char** argv) {
         if (a.volumes < 1) return 1;
         std::vector<double> unrarTimes, installTimes;
         bool completed = true;
-        for (int run = 0; run < kRuns; ++run) {
+        for (int run = 0; run < runs; ++run) {
             bench::Empty(byUnrar);
             double t = 0;
             if (!bench::TimeUnrar(a.firstVolume, byUnrar, t)) {

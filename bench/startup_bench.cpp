@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "BenchArchives.h"
@@ -199,9 +200,20 @@ int main(int argc, char** argv) {
     const fs::path bin = fs::read_symlink("/proc/self/exe").parent_path();
     char folder[] = "/tmp/startup-bench-XXXXXX";
     if (!mkdtemp(folder)) return 1;
-    const std::string medium = folder;
-    const std::string make = std::string("'") + MAKE_MEDIUM + "' '" + bin.parent_path().string() +
-                             "' '" + medium + "' >/dev/null";
+    // A one-file game with its information file, made into a medium by the program of this
+    // build; the installer starts from disk 1.
+    const std::string work = folder, game = work + "/Tarnwick", nfo = work + "/TARNWICK.NFO";
+    fs::create_directories(game);
+    for (const auto& [path, text] :
+         {std::pair{game + "/readme.txt", "Tarnwick"}, std::pair{nfo, "Tarnwick\r\n"}})
+        if (FILE* f = std::fopen(path.c_str(), "wb")) {
+            std::fputs(text, f);
+            std::fclose(f);
+        }
+    const std::string medium = work + "/medium/disk1";
+    const std::string make = std::string("'") + MAKE_MEDIUM + "' --appz Tarnwick --nfo '" + nfo +
+                             "' --build '" + bin.parent_path().string() + "' '" + game + "' '" +
+                             work + "/medium' >/dev/null";
     int status = 1;
     if (std::system(make.c_str()) != 0) {
         std::printf("make-medium failed\n");
@@ -231,6 +243,6 @@ int main(int argc, char** argv) {
             }
         }
     }
-    fs::remove_all(medium);
+    fs::remove_all(work);
     return status;
 }

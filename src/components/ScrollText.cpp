@@ -140,17 +140,30 @@ int TCustomScrollText::StyleExtra() const {
 }
 
 void TCustomScrollText::MeasureBlock() {
-    TCanvas& canvas = Canvas();
-    canvas.SetFont(Font());
-    TTextMetric tm = canvas.TextMetrics();
-    int extra = StyleExtra();
-    lineHeight_ = tm.Height + tm.InternalLeading + extra;
-    blockWidth_ = 0;
-    lineWidths_.clear();
-    for (const std::string& line : items_.Items()) {
-        lineWidths_.push_back(canvas.TextWidth(line));
-        blockWidth_ = std::max(blockWidth_, lineWidths_.back() + extra);
+    // Widths and heights depend only on the lines and the font's face: a tick that changes
+    // neither takes the last ones.
+    const TFont& font = Font();
+    const bool sameFace =
+        measured_ && font.Name() == measuredFont_.Name() &&
+        font.Height() == measuredFont_.Height() && font.Style() == measuredFont_.Style() &&
+        font.Charset() == measuredFont_.Charset() && font.Pitch() == measuredFont_.Pitch();
+    if (!sameFace || items_.Items() != measuredLines_) {
+        TCanvas& canvas = Canvas();
+        canvas.SetFont(font);
+        TTextMetric tm = canvas.TextMetrics();
+        textHeight_ = tm.Height + tm.InternalLeading;
+        lineWidths_.clear();
+        for (const std::string& line : items_.Items())
+            lineWidths_.push_back(canvas.TextWidth(line));
+        measuredLines_ = items_.Items();
+        measuredFont_ = font;
+        measured_ = true;
+        ++measureCount_;
     }
+    int extra = StyleExtra();
+    lineHeight_ = textHeight_ + extra;
+    blockWidth_ = 0;
+    for (int width : lineWidths_) blockWidth_ = std::max(blockWidth_, width + extra);
     blockHeight_ = items_.Count() * lineHeight_;
     blockLeft_ = Width() > blockWidth_ ? (Width() - blockWidth_) / 2 : 0;
     blockTop_ = Height() > blockHeight_ ? (Height() - blockHeight_) / 2 : 0;
@@ -175,22 +188,88 @@ TPoint TCustomScrollText::BlockOrigin() const {
     return {blockLeft_, blockTop_};
 }
 
-void TCustomScrollText::Paint() {
-    MeasureBlock();
-    // A fresh picture for every paint, shown in one copy.
-    TBitmap image(std::max(1, Width()), std::max(1, Height()));
-    TCanvas& canvas = image.Canvas();
+namespace {
+
+// A block picture larger than this is not kept: such a block is drawn line by line.
+constexpr qint64 kMaxPicturePixels = qint64{1} << 21;
+
+// Whether no pixel of the picture's outermost ring differs from the background.
+bool RingIsBackground(const QImage& picture, QRgb back) {
+    const int w = picture.width(), h = picture.height();
+    auto row = [&](int y) {
+        const auto* p = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        return std::all_of(p, p + w, [&](QRgb v) { return v == back; });
+    };
+    if (!row(0) || !row(h - 1)) return false;
+    for (int y = 1; y < h - 1; ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
+        if (p[0] != back || p[w - 1] != back) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void TCustomScrollText::DrawBlock(TCanvas& canvas, int x, int y) {
+    for (int i = 0; i < items_.Count(); ++i) {
+        DrawLine(canvas, x, y, items_[i], lineWidths_[static_cast<size_t>(i)]);
+        y += lineHeight_;
+    }
+}
+
+bool TCustomScrollText::BlockPictureReady() {
+    const BlockPicture of{measureCount_, Font().Color(), Color(), alignment_, textStyle_, depth_};
+    if (pictureValid_ && of == pictureOf_) return pictureUsable_;
+    pictureOf_ = of;
+    pictureValid_ = true;
+    pictureUsable_ = false;
+    picture_ = QImage();
+    // With a depth of 0 or more every copy lies within Depth of the block; glyphs reach
+    // beyond their advances by far less than a line's height.
+    if (depth_ < 0 || lineHeight_ <= 0) return false;
+    const int margin = depth_ + textHeight_ + 2;
+    const qint64 w = blockWidth_ + 2 * qint64{margin}, h = blockHeight_ + 2 * qint64{margin};
+    if (w * h > kMaxPicturePixels) return false;
+    TBitmap picture(static_cast<int>(w), static_cast<int>(h));
+    TCanvas& canvas = picture.Canvas();
     canvas.SetFont(Font());
     canvas.Brush().Style = TBrushStyle::bsSolid;
     canvas.Brush().Color = Color();
-    canvas.FillRect(Rect(0, 0, image.Width(), image.Height()));
-    TPoint origin = BlockOrigin();
-    int y = origin.Y;
-    for (int i = 0; i < items_.Count(); ++i) {
-        DrawLine(canvas, origin.X, y, items_[i], lineWidths_[static_cast<size_t>(i)]);
-        y += lineHeight_;
+    canvas.FillRect(Rect(0, 0, picture.Width(), picture.Height()));
+    const QRgb back = *reinterpret_cast<const QRgb*>(picture.Image().constScanLine(0));
+    DrawBlock(canvas, margin, margin);
+    // Ink on the ring may have been cut: such a block is drawn line by line instead.
+    if (!RingIsBackground(picture.Image(), back)) return false;
+    picture_ = picture.Image();
+    pictureMargin_ = margin;
+    pictureUsable_ = true;
+    return true;
+}
+
+void TCustomScrollText::Paint() {
+    MeasureBlock();
+    const int w = std::max(1, Width()), h = std::max(1, Height());
+    const TPoint origin = BlockOrigin();
+    if (!BlockPictureReady()) {
+        // A fresh picture for the paint, shown in one copy.
+        TBitmap image(w, h);
+        TCanvas& canvas = image.Canvas();
+        canvas.SetFont(Font());
+        canvas.Brush().Style = TBrushStyle::bsSolid;
+        canvas.Brush().Color = Color();
+        canvas.FillRect(Rect(0, 0, image.Width(), image.Height()));
+        DrawBlock(canvas, origin.X, origin.Y);
+        Canvas().Draw(0, 0, image.Image());
+        return;
     }
-    Canvas().Draw(0, 0, image.Image());
+    // The background, then the block's picture at its place: the same pixels as drawing the
+    // lines there. The surface is shown only once the paint is over, so it still reaches the
+    // screen in one piece.
+    TCanvas& canvas = Canvas();
+    canvas.Brush().Style = TBrushStyle::bsSolid;
+    canvas.Brush().Color = Color();
+    canvas.FillRect(Rect(0, 0, w, h));
+    canvas.Draw(origin.X - pictureMargin_, origin.Y - pictureMargin_, picture_);
 }
 
 void TCustomScrollText::DrawLine(TCanvas& canvas, int x, int y, const std::string& line, int w) {

@@ -3,6 +3,8 @@
 // takes Steps + 1 ticks; the position depends only on the tick count, never on time.
 #pragma once
 
+#include <QImage>
+#include <string>
 #include <vector>
 
 #include "framework/Canvas.h"
@@ -82,6 +84,11 @@ class TCustomScrollText : public TGraphicControl {
     int StyleExtra() const;
     // Draws one line; width is its plain text width.
     void DrawLine(TCanvas& canvas, int x, int y, const std::string& line, int width);
+    // Draws every line of the block with its top-left corner at (x, y).
+    void DrawBlock(TCanvas& canvas, int x, int y);
+    // Whether the block's picture is drawn for what the control shows now; draws it if not.
+    // False when the block is better drawn line by line (too large to keep).
+    bool BlockPictureReady();
 
     TStringList items_;
     TTimer* timer_ = nullptr;
@@ -100,6 +107,30 @@ class TCustomScrollText : public TGraphicControl {
     int blockTop_ = 0;
     // Plain text width of each line, from the last measuring.
     std::vector<int> lineWidths_;
+
+    // What the text measures were taken of: a tick measures the lines again only when they
+    // or the font's face changed (the widths depend on nothing else).
+    std::vector<std::string> measuredLines_;
+    TFont measuredFont_;
+    bool measured_ = false;
+    int textHeight_ = 0;  // cell height plus internal leading
+    unsigned measureCount_ = 0;
+
+    // The block drawn once on the background, with a margin for ink beyond the advances; a
+    // tick copies it to its place. Drawn again when anything it shows changes.
+    struct BlockPicture {
+        unsigned Measure = 0;
+        TColor Face = clNone, Back = clNone;
+        TAlignment Alignment = TAlignment::taCenter;
+        TTextStyle Style = TTextStyle::tsNormal;
+        int Depth = 0;
+        bool operator==(const BlockPicture&) const = default;
+    };
+    BlockPicture pictureOf_;
+    bool pictureValid_ = false;
+    bool pictureUsable_ = false;
+    int pictureMargin_ = 0;
+    QImage picture_;
 };
 
 class TScrollText : public TCustomScrollText {

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "framework/TextLayout.h"
@@ -311,7 +312,9 @@ int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
     } else {
         // Paragraphs end at CR LF, a lone CR or a lone LF.
         static const QRegularExpression breaks("\r\n|\r|\n");
-        for (const QString& para : s.split(breaks)) {
+        // Most texts are one paragraph: no expression is run for them.
+        const bool oneParagraph = !s.contains(QLatin1Char('\r')) && !s.contains(QLatin1Char('\n'));
+        for (const QString& para : oneParagraph ? QStringList{s} : s.split(breaks)) {
             if (!(flags & DT_WORDBREAK)) {
                 lines.push_back(para);
                 continue;
@@ -371,6 +374,32 @@ int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
 
 void TCanvas::Draw(int x, int y, const QImage& image) {
     if (!HasTarget() || image.isNull()) return;
+    // An opaque 32-bit picture onto a 32-bit one without alpha or with premultiplied alpha:
+    // the pixels are taken as they are, which is what the painter does, without a painter.
+    const QImage::Format to = target_->format();
+    if (image.format() == QImage::Format_RGB32 &&
+        (to == QImage::Format_RGB32 || to == QImage::Format_ARGB32_Premultiplied)) {
+        TRect r{std::max(0, x), std::max(0, y), std::min(target_->width(), x + image.width()),
+                std::min(target_->height(), y + image.height())};
+        if (clipped_) {
+            r.Left = std::max(r.Left, clip_.Left);
+            r.Top = std::max(r.Top, clip_.Top);
+            r.Right = std::min(r.Right, clip_.Right);
+            r.Bottom = std::min(r.Bottom, clip_.Bottom);
+        }
+        if (r.Left < r.Right && r.Top < r.Bottom) {
+            const uchar* in = image.constBits();
+            const qsizetype inStride = image.bytesPerLine();
+            uchar* out = target_->bits();
+            const qsizetype outStride = target_->bytesPerLine();
+            const size_t bytes = static_cast<size_t>(r.Right - r.Left) * sizeof(QRgb);
+            for (int row = r.Top; row < r.Bottom; ++row)
+                std::memcpy(out + row * outStride + r.Left * sizeof(QRgb),
+                            in + (row - y) * inStride + (r.Left - x) * sizeof(QRgb), bytes);
+        }
+        Changed();
+        return;
+    }
     QPainter p(target_);
     applyClip(p);
     p.drawImage(QPoint(x, y), image);

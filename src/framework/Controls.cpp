@@ -219,6 +219,7 @@ void TGraphicControl::paintSurface() {
     ++paintCount_;
     Paint();
     dirty_ = false;
+    if (widget_ && !(ControlStyle() & csOpaque)) screen_updates::SetCovering(widget_, &surface_);
 }
 
 void TGraphicControl::Repaint() {
@@ -228,6 +229,7 @@ void TGraphicControl::Repaint() {
 
 void TGraphicControl::Invalidate() {
     dirty_ = true;
+    if (widget_ && !(ControlStyle() & csOpaque)) screen_updates::SetCovering(widget_, nullptr);
     if (widget_) screen_updates::Request(widget_);
 }
 

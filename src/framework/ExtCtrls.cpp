@@ -108,13 +108,12 @@ void TBevel::Paint() {
 // ---- TTimer
 // --------------------------------------------------------------------------------------
 
-TTimer::TTimer(TComponent* owner) : TComponent(owner) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] { Dispatch([this] { Tick(); }); });
+TTimer::TTimer(TComponent* owner) : TComponent(owner), timer_([this] { fire(); }) {
     update();
 }
 
 TTimer::~TTimer() {
-    timer_.stop();
+    timer_.Stop();
 }
 
 void TTimer::SetEnabled(bool e) {
@@ -129,9 +128,26 @@ void TTimer::SetInterval(int ms) {
     update();
 }
 
+qint64 TTimer::period() const {
+    return qint64{std::max(MinimumPeriod, interval_)} * 1000000;
+}
+
+qint64 TTimer::slack() const {
+    return interval_ <= 20 ? 0 : period() / 20;
+}
+
 void TTimer::update() {
-    timer_.stop();
-    if (enabled_ && interval_ > 0) timer_.start(std::max(MinimumPeriod, interval_));
+    timer_.Stop();
+    if (enabled_ && interval_ > 0) timer_.Start(timer_queue::Now() + period(), slack());
+}
+
+void TTimer::fire() {
+    // The next tick a period after this one was due; one that fell behind starts afresh.
+    const qint64 now = timer_queue::Now();
+    qint64 next = timer_.Due() + period();
+    if (next <= now) next = now + period();
+    timer_.Start(next, slack());
+    Dispatch([this] { Tick(); });
 }
 
 void TTimer::Tick() {

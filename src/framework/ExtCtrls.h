@@ -2,9 +2,9 @@
 #pragma once
 
 #include <QImage>
-#include <QTimer>
 
 #include "framework/Controls.h"
+#include "framework/TimerQueue.h"
 
 class TImage : public TGraphicControl {
   public:
@@ -48,6 +48,8 @@ class TBevel : public TGraphicControl {
 };
 
 // A periodic timer on the user-interface thread, with the platform's 10 ms minimum period.
+// Periods up to 20 ms are kept precisely; a longer one may come up to 5 % late, so that it
+// shares a wake-up with another timer.
 class TTimer : public TComponent {
   public:
     explicit TTimer(TComponent* owner);
@@ -65,7 +67,10 @@ class TTimer : public TComponent {
 
   private:
     void update();
-    QTimer timer_;
+    void fire();
+    qint64 period() const;
+    qint64 slack() const;
+    timer_queue::Timer timer_;
     bool enabled_ = true;
     int interval_ = 1000;
 };

@@ -37,7 +37,7 @@ TFont::TFont(const TFont& other)
       color_(other.color_),
       charset_(other.charset_),
       pitch_(other.pitch_),
-      qfont_(other.qfont_) {}
+      qfont_(other.sharedCell()) {}
 
 TFont& TFont::operator=(const TFont& other) {
     if (this == &other) return *this;
@@ -48,8 +48,9 @@ TFont& TFont::operator=(const TFont& other) {
     color_ = other.color_;
     charset_ = other.charset_;
     pitch_ = other.pitch_;
-    qfont_ = other.qfont_;
-    if (!same) Changed();
+    // The other's toolkit font is that of the attributes now taken: kept.
+    qfont_ = other.sharedCell();
+    if (!same && OnChange) OnChange(this);
     return *this;
 }
 
@@ -92,7 +93,9 @@ void TFont::SetStyle(TFontStyles s) {
 void TFont::SetColor(TColor c) {
     if (c == color_) return;
     color_ = c;
-    Changed();
+    // The colour is no part of the toolkit font: text drawn in turns of colours (3-D copies)
+    // keeps the one it has.
+    if (OnChange) OnChange(this);
 }
 
 void TFont::SetCharset(int c) {
@@ -124,9 +127,15 @@ int pixelSizeForCellHeight(const QString& family, int cell) {
 
 }  // namespace
 
+std::shared_ptr<TFont::QFontCell> TFont::sharedCell() const {
+    if (!qfont_) qfont_ = std::make_shared<QFontCell>();
+    return qfont_;
+}
+
 QFont TFont::ToQFont() const {
-    if (!qfont_) qfont_ = std::make_shared<const QFont>(makeQFont());
-    return *qfont_;
+    if (!qfont_) qfont_ = std::make_shared<QFontCell>();
+    if (!qfont_->Font) qfont_->Font = makeQFont();
+    return *qfont_->Font;
 }
 
 QFont TFont::makeQFont() const {

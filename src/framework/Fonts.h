@@ -4,6 +4,7 @@
 #include <QFont>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "framework/Colors.h"
@@ -63,6 +64,11 @@ class TFont {
     int charset_ = DEFAULT_CHARSET;
     TFontPitch pitch_ = TFontPitch::fpDefault;
     // The toolkit font of these attributes, made on first use (text is measured and drawn
-    // often; resolving a face each time is not cheap). Shared by copies.
-    mutable std::shared_ptr<const QFont> qfont_;
+    // often; resolving a face each time is not cheap). Copies share the cell, so the font
+    // one of them makes serves them all until their attributes part.
+    struct QFontCell {
+        std::optional<QFont> Font;
+    };
+    std::shared_ptr<QFontCell> sharedCell() const;
+    mutable std::shared_ptr<QFontCell> qfont_;
 };

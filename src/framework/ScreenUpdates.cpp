@@ -1,60 +1,75 @@
 #include "framework/ScreenUpdates.h"
 
-#include <QElapsedTimer>
+#include <QImage>
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
+#include <algorithm>
+#include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <vector>
+
+#include "framework/TimerQueue.h"
 
 namespace screen_updates {
 namespace {
 
+constexpr qint64 kFrame = qint64{kFrameMs} * 1000000;
+
 class Rounds {
   public:
-    Rounds() {
-        clock_.start();
-        timer_.setSingleShot(true);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { flush(); });
-    }
+    Rounds() : timer_([this] { flush(true); }, true) {}
 
     void Request(QWidget* widget) {
         bool known = false;
         for (const QPointer<QWidget>& w : pending_) known |= w == widget;
         if (!known) pending_.emplace_back(widget);
-        if (timer_.isActive()) return;
-        qint64 since = clock_.elapsed() - last_;
-        if (since >= kFrameMs)
-            flush();
-        else
-            timer_.start(static_cast<int>(kFrameMs - since));
+        if (timer_.Active()) return;
+        const qint64 now = timer_queue::Now(), due = last_ + kFrame;
+        // Outside the timers' wake-ups a round that is due starts now; within one it comes at
+        // the wake-up's end, after every tick of it has painted.
+        if (due <= now && !timer_queue::Serving()) {
+            flush(false);
+            return;
+        }
+        // The round may wait for a wake-up of other timers, but never longer than a frame
+        // from the first request.
+        const qint64 start = std::max(now, due);
+        timer_.Start(start, now + kFrame - start);
     }
 
     bool FlushDue() {
-        if (pending_.empty() || clock_.elapsed() - last_ < kFrameMs) return false;
-        timer_.stop();
-        flush();
+        if (pending_.empty() || timer_queue::Now() - last_ < kFrame) return false;
+        timer_.Stop();
+        flush(false);
         return true;
     }
 
   private:
-    void flush() {
-        last_ = clock_.elapsed();
+    // From the timers' wake-up the widgets are painted at once: the wake-up is no paint of
+    // its own, and the toolkit then needs no pass of its own for them.
+    void flush(bool paintNow) {
+        last_ = timer_queue::Now();
         std::vector<QPointer<QWidget>> due;
         due.swap(pending_);
-        for (const QPointer<QWidget>& w : due)
-            if (w) w->update();
+        for (const QPointer<QWidget>& w : due) {
+            if (!w) continue;
+            if (paintNow)
+                w->repaint();
+            else
+                w->update();
+        }
     }
 
-    QElapsedTimer clock_;
-    QTimer timer_;
-    qint64 last_ = -kFrameMs;
+    timer_queue::Timer timer_;
+    qint64 last_ = -kFrame;
     // Widgets may go before their round comes: guarded pointers.
     std::vector<QPointer<QWidget>> pending_;
 };
 
 Rounds& rounds() {
-    // Lives to the end of the process: its timer must not outlast the application object
-    // in a destructor at exit.
+    // Lives to the end of the process, like the timers' queue it uses.
     static Rounds* rounds = new Rounds;
     return *rounds;
 }
@@ -67,6 +82,47 @@ void Request(QWidget* widget) {
 
 bool FlushDue() {
     return rounds().FlushDue();
+}
+
+void SetCovering(QWidget* widget, const QImage* image) {
+    bool covers = image && image->size() == widget->size();
+    const bool scan = covers && image->hasAlphaChannel();
+    if (scan && image->format() != QImage::Format_ARGB32_Premultiplied &&
+        image->format() != QImage::Format_ARGB32)
+        covers = false;
+    if (scan) {
+        // A whole row at a time, without a branch per pixel.
+        const int w = image->width(), h = image->height();
+        const uchar* bits = image->constBits();
+        const qsizetype stride = image->bytesPerLine();
+        for (int y = 0; covers && y < h; ++y) {
+            const uchar* row = bits + y * stride;
+            quint64 all = ~quint64{0};
+            int x = 0;
+#ifdef __SSE2__
+            __m128i four = _mm_set1_epi32(-1);
+            for (; x + 4 <= w; x += 4)
+                four = _mm_and_si128(
+                    four,
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + x * sizeof(QRgb))));
+            all = static_cast<quint64>(_mm_cvtsi128_si64(four)) &
+                  static_cast<quint64>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(four, four)));
+#endif
+            for (; x + 2 <= w; x += 2) {
+                quint64 two;
+                std::memcpy(&two, row + x * sizeof(QRgb), sizeof two);
+                all &= two;
+            }
+            if (x < w) {
+                const quint64 odd = reinterpret_cast<const QRgb*>(row)[x];
+                all &= odd | odd << 32;
+            }
+            covers = qAlpha(static_cast<QRgb>(all)) == 255 &&
+                     qAlpha(static_cast<QRgb>(all >> 32)) == 255;
+        }
+    }
+    if (widget->testAttribute(Qt::WA_OpaquePaintEvent) != covers)
+        widget->setAttribute(Qt::WA_OpaquePaintEvent, covers);
 }
 
 }  // namespace screen_updates

@@ -4,6 +4,7 @@
 // screen updates a second, and the screen always ends with the latest images.
 #pragma once
 
+class QImage;
 class QWidget;
 
 namespace screen_updates {
@@ -18,5 +19,10 @@ void Request(QWidget* widget);
 // Starts the round now when one is waiting and the last round is a frame old, so that a
 // caller about to process its messages shows it in the same pass. Returns whether it did.
 bool FlushDue();
+
+// Tells the toolkit whether the widget's image covers it: an image without a transparent
+// pixel does, and then nothing beneath it is painted first. nullptr: the next image is not
+// known yet.
+void SetCovering(QWidget* widget, const QImage* image);
 
 }  // namespace screen_updates

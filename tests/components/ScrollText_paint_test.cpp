@@ -132,6 +132,21 @@ TEST_F(Painted, AnEmptyBlockPaintsOnlyTheBackground) {
         for (int x = 0; x < img.width(); ++x) ASSERT_EQ(PixelAt(img, x, y), kBack);
 }
 
+TEST_F(Painted, EachPaintShowsTheLinesFaceAndBackgroundOfTheMoment) {
+    text.SetScrollDirection(TScrollDirection::sdStatic);
+    const TRect before = *Ink(at(0), kFace);
+    // Through the list itself, with nothing told: the next paint still shows the new lines.
+    text.Items().SetStrings(1, "Tower of the Tarn");
+    EXPECT_GT(Ink(at(0), kFace)->Width(), before.Width());
+    const TColor face = 0x00FF00, back = 0x000040;
+    text.Font().SetColor(face);
+    text.SetColor(back);
+    QImage img = at(0);
+    EXPECT_FALSE(Ink(img, kFace));
+    EXPECT_TRUE(Ink(img, face));
+    EXPECT_EQ(PixelAt(img, 0, 0), back);
+}
+
 TEST_F(Painted, AWideBlockStartsAtTheLeftEdgeWhenMovingVertically) {
     text.SetItems(TStringList{"A line far wider than the control itself"});
     text.SetScrollDirection(TScrollDirection::sdTopToBottom);

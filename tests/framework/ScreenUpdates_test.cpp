@@ -2,12 +2,16 @@
 // control's image at once, the screen takes them at most once a frame and ends with the last.
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <memory>
+#include <vector>
 
 #include "framework/Application.h"
 #include "framework/ScreenUpdates.h"
 #include "framework/StdCtrls.h"
+#include "framework/TimerQueue.h"
 #include "support/GuiSupport.h"
 
 using namespace testing_support;
@@ -59,6 +63,57 @@ TEST(ScreenUpdates, ABurstOfRepaintsReachesTheScreenOnceAFrameAndEndsWithTheLast
     WaitUntil([] { return false; }, 100);
     EXPECT_EQ(counter.lastShown, "File " + std::to_string(changes - 1));
     label->Widget()->removeEventFilter(&counter);
+}
+
+TEST(ScreenUpdates, AnImageWithoutTransparencyHidesWhatLiesBeneath) {
+    TForm form(nullptr);
+    form.SetClientSize(200, 60);
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetCaption("Tarn");
+    form.Show();
+    ASSERT_TRUE(WaitUntil([&] { return form.Showing(); }));
+    auto covering = [&] { return label->Widget()->testAttribute(Qt::WA_OpaquePaintEvent); };
+    label->Repaint();
+    EXPECT_TRUE(covering());  // the label fills its background
+    label->SetTransparent(true);
+    EXPECT_FALSE(covering());  // the next image is not known yet...
+    label->Repaint();
+    EXPECT_FALSE(covering());  // ...and it lets the window show through
+}
+
+// Timers that fall due together are served in one wake-up, in the order of their due times,
+// the one marked last after the others, none before its time.
+TEST(TimerQueue, DueTimersShareAWakeUpInOrderAndNoneComesEarly) {
+    WaitUntil([] { return false; }, 50);  // rounds left by other tests are over
+    int blocks = 0;
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                     [&] { ++blocks; });
+    struct Fired {
+        char name;
+        int blocks;
+        qint64 late;
+    };
+    std::vector<Fired> fired;
+    const qint64 ms = 1000000, start = timer_queue::Now();
+    auto timer = [&](char name, qint64 due, bool last) {
+        return std::make_unique<timer_queue::Timer>(
+            [&fired, &blocks, name, due, start] {
+                fired.push_back({name, blocks, timer_queue::Now() - (start + due)});
+            },
+            last);
+    };
+    auto a = timer('a', 30 * ms, false), round = timer('r', 5 * ms, true),
+         c = timer('c', 15 * ms, false);
+    a->Start(start + 30 * ms, 0);
+    round->Start(start + 5 * ms, 40 * ms);
+    c->Start(start + 15 * ms, 20 * ms);
+    ASSERT_TRUE(WaitUntil([&] { return fired.size() == 3; }, 2000));
+    ASSERT_EQ(std::string({fired[0].name, fired[1].name, fired[2].name}), "car");
+    for (const Fired& f : fired) {
+        EXPECT_GE(f.late, 0) << f.name;
+        EXPECT_EQ(f.blocks, fired[0].blocks) << f.name;
+    }
 }
 
 }  // namespace
