@@ -143,11 +143,7 @@ void TCustomScrollText::MeasureBlock() {
     // Widths and heights depend only on the lines and the font's face: a tick that changes
     // neither takes the last ones.
     const TFont& font = Font();
-    const bool sameFace =
-        measured_ && font.Name() == measuredFont_.Name() &&
-        font.Height() == measuredFont_.Height() && font.Style() == measuredFont_.Style() &&
-        font.Charset() == measuredFont_.Charset() && font.Pitch() == measuredFont_.Pitch();
-    if (!sameFace || items_.Items() != measuredLines_) {
+    if (!measured_ || !font.SameFace(measuredFont_) || items_.Items() != measuredLines_) {
         TCanvas& canvas = Canvas();
         canvas.SetFont(font);
         TTextMetric tm = canvas.TextMetrics();

@@ -54,8 +54,8 @@ TFont& TFont::operator=(const TFont& other) {
     return *this;
 }
 
-bool TFont::operator==(const TFont& o) const {
-    return name_ == o.name_ && height_ == o.height_ && style_ == o.style_ && color_ == o.color_ &&
+bool TFont::SameFace(const TFont& o) const {
+    return name_ == o.name_ && height_ == o.height_ && style_ == o.style_ &&
            charset_ == o.charset_ && pitch_ == o.pitch_;
 }
 

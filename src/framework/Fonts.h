@@ -48,7 +48,9 @@ class TFont {
     TFontPitch Pitch() const { return pitch_; }
     void SetPitch(TFontPitch p);
 
-    bool operator==(const TFont& o) const;
+    bool operator==(const TFont& o) const { return SameFace(o) && color_ == o.color_; }
+    // Everything but the colour alike: text measures the same in both.
+    bool SameFace(const TFont& o) const;
     QFont ToQFont() const;
 
     // Raised after every change of an attribute.
