@@ -255,8 +255,14 @@ void TForm::layoutWindow() {
     window_->setFixedSize(std::max(1, w), std::max(1, h));
     TPoint o = ClientOrigin();
     client_->setGeometry(o.X, o.Y, Width(), Height());
-    if (windowSurface_.width() != w || windowSurface_.height() != h) {
-        windowSurface_ = QImage(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
+    // The frame and caption are drawn at the screen's own pixels.
+    const qreal ratio = window_->devicePixelRatioF();
+    w = std::max(1, w);
+    h = std::max(1, h);
+    if (windowSurface_.width() != DevicePixel(w, ratio) ||
+        windowSurface_.height() != DevicePixel(h, ratio) ||
+        windowSurface_.devicePixelRatio() != ratio) {
+        windowSurface_ = MakeImage(w, h, ratio);
         windowSurface_.fill(ToQColor(clBtnFace));
         windowCanvas_.SetTarget(&windowSurface_);
     }
@@ -599,6 +605,8 @@ void FormWindow::closeEvent(QCloseEvent* e) {
 }
 
 bool FormWindow::event(QEvent* e) {
+    // On a screen of another density the window's surface is made anew at its ratio.
+    if (e->type() == QEvent::ScreenChangeInternal) form_->layoutWindow();
     if (e->type() == QEvent::WindowActivate && FormHost && form_->Visible() &&
         form_->WindowEnabled())
         Dispatch([&] { FormHost->ActivateForm(form_); });
