@@ -172,6 +172,28 @@ TEST_F(Forms, FrameAndCaptionAreDrawnAroundTheClientArea) {
     a->Hide();
 }
 
+// At the screen's device pixel ratio (the suite runs again under QT_SCALE_FACTOR): the same
+// layout in logical pixels, drawn at device pixels.
+TEST_F(Forms, DensityFrameEdgesAreAPenOfDevicePixelsWide) {
+    a->Show();
+    const qreal r = a->Window()->devicePixelRatioF();
+    auto D = [r](int v) { return DevicePixel(v, r); };
+    QImage w = a->GrabWindow();
+    EXPECT_EQ(w.devicePixelRatio(), r);
+    EXPECT_EQ(w.size(), QSize(D(206), D(125)));
+    const int y = D(60);
+    for (int x = 0; x < D(3); ++x) {
+        const TColor want = x < D(1) ? cl3DLight : x < D(2) ? clBtnHighlight : clBtnFace;
+        EXPECT_EQ(PixelAt(w, x, y), ColorToRGB(want)) << "x " << x;
+    }
+    for (int x = D(203); x < D(206); ++x) {
+        const TColor want = x >= D(205) ? cl3DDkShadow : x >= D(204) ? clBtnShadow : clBtnFace;
+        EXPECT_EQ(PixelAt(w, x, y), ColorToRGB(want)) << "x " << x;
+    }
+    EXPECT_EQ(a->HitTest(190, 10), HTCLOSE);  // hit-testing stays logical
+    a->Hide();
+}
+
 TEST_F(Forms, CloseBoxOnlyWithTheSystemMenu) {
     a->SetBorderIcons(0);
     EXPECT_TRUE(a->CaptionButtonRect(HTCLOSE).IsEmpty());
