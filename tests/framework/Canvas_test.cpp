@@ -138,10 +138,10 @@ TEST_P(Dense, FramesLinesAndEdgesAreAPenOfDevicePixelsWide) {
     }
     for (int y = 0; y < img.height(); ++y) {
         const int x = D(5);
-        const TColor want = y < D(2)                    ? clRed
-                            : y >= D(10)                ? clBlue
-                            : y >= D(5) && y < D(6)     ? clGreen
-                                                        : clWhite;
+        const TColor want = y < D(2)                ? clRed
+                            : y >= D(10)            ? clBlue
+                            : y >= D(5) && y < D(6) ? clGreen
+                                                    : clWhite;
         EXPECT_EQ(PixelAt(img, x, y), want) << "y " << y;
     }
     EXPECT_EQ(PixelAt(img, D(8), D(5)), clWhite);  // the end point is left out
