@@ -219,6 +219,9 @@ std::string TForm5::FailureText(const std::vector<int>& codes) {
             case ERAR_NO_MEMORY:
                 r = "there is not enough memory";
                 break;
+            case ERAR_NO_FILES:
+                r = "the archive holds no files";
+                break;
             default:
                 r = Format("error %d", code);
                 break;
