@@ -100,8 +100,8 @@ class Rar5Blocks {
         unsigned char lead[kCrcSize + 4];
         size_t available = static_cast<size_t>(std::min<uint64_t>(sizeof lead, size_ - next_));
         if (available <= kCrcSize || !readAt(next_, lead, available)) return false;
-        b.storedCrc = lead[0] | (lead[1] << 8) | (lead[2] << 16) |
-                      (static_cast<uint32_t>(lead[3]) << 24);
+        b.storedCrc =
+            lead[0] | (lead[1] << 8) | (lead[2] << 16) | (static_cast<uint32_t>(lead[3]) << 24);
         size_t pos = kCrcSize;
         uint64_t headerSize;
         if (!readVint(lead, available, pos, headerSize)) return false;
@@ -142,7 +142,8 @@ bool fileVersion(const Block& b, std::string& name, uint64_t& version) {
     size_t p = b.fieldsAt;
     uint64_t fileFlags, unused, nameSize;
     if (!b.Read(p, fileFlags) || !b.Read(p, unused) || !b.Read(p, unused)) return false;
-    p += (fileFlags & kFileHasTime ? kFileTimeSize : 0) + (fileFlags & kFileHasCrc ? kFileCrcSize : 0);
+    p += (fileFlags & kFileHasTime ? kFileTimeSize : 0) +
+         (fileFlags & kFileHasCrc ? kFileCrcSize : 0);
     if (!b.Read(p, unused) || !b.Read(p, unused) || !b.Read(p, nameSize)) return false;
     const size_t extraAt = b.bytes.size() - b.extraSize;
     if (p > extraAt || nameSize > extraAt - p) return false;
