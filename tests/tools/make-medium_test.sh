@@ -6,7 +6,8 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 tree=$(cd "$1" && pwd)/make-medium-tree
 work=$(mktemp -d)
-trap 'umount "$work/small" 2>/dev/null; rm -rf --one-file-system "$work"' EXIT
+. "$repo/tools/remove-tree.sh"
+trap 'remove_tree "$work"' EXIT
 cd "$work"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -112,7 +113,6 @@ if [ "$(id -u)" -eq 0 ]; then
   output=$(PATH=$work/fillrar:$PATH "$repo/tools/make-medium" "${good[@]}" game small/medium 2>&1) && fail "a full disk took the medium"
   [[ $output == *"the disk holding $work/small is full"* ]] || fail "full disk: $output"
   [ "$(ls -A small)" = filler ] || fail "the full disk keeps $(ls -A small)"
-  umount small
 else
   echo "SKIP: a full disk needs root (a tmpfs of its own)"
 fi
