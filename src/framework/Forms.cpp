@@ -109,8 +109,7 @@ void InstallFormInputFilter() {
     qApp->installEventFilter(&router);
 }
 
-// ---- TForm
-// ---------------------------------------------------------------------------------------
+// ---- TForm --------------------------------------------------------------------------------------
 
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
     window_ = new FormWindow(this);
@@ -518,8 +517,7 @@ void TForm::ContextPopup(int x, int y) {
     PopupMenu()->Popup(global.x(), global.y());
 }
 
-// ---- FormWindow
-// ----------------------------------------------------------------------------------
+// ---- FormWindow ---------------------------------------------------------------------------------
 
 FormWindow::FormWindow(TForm* form)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), form_(form) {

@@ -15,8 +15,7 @@
 #include "framework/SysUtils.h"
 #include "framework/TextLayout.h"
 
-// ---- TLabel
-// --------------------------------------------------------------------------------------
+// ---- TLabel -------------------------------------------------------------------------------------
 
 TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
     SetBounds(0, 0, 65, 17);
@@ -110,8 +109,7 @@ void TLabel::Paint() {
     c.DrawText(caption_, r, textFlags());
 }
 
-// ---- toolkit widgets
-// -----------------------------------------------------------------------------
+// ---- toolkit widgets ----------------------------------------------------------------------------
 
 void ApplyFont(QWidget* w, const TFont& font) {
     w->setFont(font.ToQFont());

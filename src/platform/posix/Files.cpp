@@ -83,8 +83,7 @@ unsigned ErrorFromErrno(int err) {
     }
 }
 
-// ---- Space
-// ---------------------------------------------------------------------------------------
+// ---- Space --------------------------------------------------------------------------------------
 
 std::function<unsigned(const std::string&, DiskSpace&)>& hooks::DiskSpaceHook() {
     static std::function<unsigned(const std::string&, DiskSpace&)> query;
