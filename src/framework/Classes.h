@@ -15,7 +15,6 @@ using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 enum TComponentStateFlag : unsigned {
     csLoading = 0x1,
-    csReading = 0x2,
     csDestroying = 0x8,
     csDesigning = 0x10,
 };

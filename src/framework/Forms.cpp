@@ -268,7 +268,7 @@ uintptr_t TForm::Handle() {
 }
 
 void TForm::CreateWnd() {
-    handle_ = FormHost ? FormHost->NewHandle() : 0x100;
+    handle_ = FormHost ? FormHost->NewHandle() : TFormHost::FirstHandle;
     layoutWindow();
     RedrawFrame();
 }

@@ -13,6 +13,11 @@ namespace platform {
 
 using namespace posix;
 
+namespace {
+// What the platform's shell returns once the handler is started: any value above 32.
+constexpr unsigned kHandlerStarted = 42;
+}  // namespace
+
 // ---- Shell -----------------------------------------------------------------------------------
 
 std::function<unsigned(const std::string&)>& hooks::ShellOpenHook() {
@@ -39,7 +44,7 @@ unsigned ShellOpen(const std::string& path) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    return 42;
+    return kHandlerStarted;
 }
 
 }  // namespace platform
