@@ -9,6 +9,11 @@
 #include "platform/SeamHooks_p.h"
 #include "platform/posix/PosixDrives.h"
 
+std::function<unsigned(const std::string&)>& seams::hooks::ShellOpenHook() {
+    static std::function<unsigned(const std::string&)> handler;
+    return handler;
+}
+
 namespace platform {
 
 using namespace posix;
@@ -20,13 +25,8 @@ constexpr unsigned kHandlerStarted = 42;
 
 // ---- Shell -----------------------------------------------------------------------------------
 
-std::function<unsigned(const std::string&)>& hooks::ShellOpenHook() {
-    static std::function<unsigned(const std::string&)> handler;
-    return handler;
-}
-
 unsigned ShellOpen(const std::string& path) {
-    if (hooks::ShellOpenHook()) return hooks::ShellOpenHook()(path);
+    if (const auto& handler = seams::hooks::ShellOpenHook()) return handler(path);
     std::string native = ToNative(path);
     if (native.empty()) return ERROR_PATH_NOT_FOUND;
     struct stat st {};
