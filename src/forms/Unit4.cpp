@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "forms/InstallOptions.h"
+#include "forms/Placement.h"
 #include "framework/SysUtils.h"
 #include "platform/Platform.h"
 
@@ -17,6 +18,9 @@ namespace {
 
 // The message line keeps at most this many characters, as the one-line text box holds.
 constexpr size_t kMessageLength = 255;
+
+// One pixel wider than the client area: its right edge is cut off.
+constexpr Placement kMemo1{0, 0, 515, 422};
 
 // The first count characters of UTF-8 text, never splitting one.
 std::string leftChars(const std::string& utf8, size_t count) {
@@ -39,10 +43,8 @@ TForm4::TForm4(TComponent* owner) : TForm(owner) {
         SetColor(clBtnFace);
         SetClientSize(514, 422);
 
-        // One pixel wider than the client area: its right edge is cut off.
-        Memo1 = new TMemo(this);
+        Memo1 = place(this, new TMemo(this), kMemo1);
         Memo1->SetName("Memo1");
-        Memo1->SetBounds(0, 0, 515, 422);
         Memo1->SetColor(clBlack);
         Memo1->Font().SetName("Terminal");
         Memo1->Font().SetHeight(-11);
@@ -52,7 +54,6 @@ TForm4::TForm4(TComponent* owner) : TForm(owner) {
         Memo1->SetScrollBars(TScrollStyle::ssBoth);
         Memo1->SetWantTabs(true);
         Memo1->SetTabOrder(0);
-        Memo1->SetParent(this);
     });
     OnActivate = [this](TObject* s) { FormActivate(s); };
     Memo1->OnClick = [this](TObject* s) { Memo1Click(s); };

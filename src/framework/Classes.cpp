@@ -21,7 +21,7 @@ TComponent::TComponent(TComponent* owner) : owner_(owner) {
 TComponent::~TComponent() {
     state_ |= csDestroying;
     DestroyComponents();
-    if (owner_) owner_->RemoveComponent(this);
+    if (owner_) owner_->removeComponent(this);
     if (loadingList) std::erase(*loadingList, this);
 }
 
@@ -34,7 +34,7 @@ void TComponent::DestroyComponents() {
     }
 }
 
-void TComponent::RemoveComponent(TComponent* c) {
+void TComponent::removeComponent(TComponent* c) {
     std::erase(components_, c);
 }
 

@@ -55,7 +55,7 @@ class TComponent : public TObject {
     void DestroyComponents();
 
   private:
-    void RemoveComponent(TComponent* c);
+    void removeComponent(TComponent* c);
 
     TComponent* owner_;
     std::string name_;
