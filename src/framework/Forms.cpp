@@ -15,6 +15,7 @@
 #include "framework/Menus.h"
 #include "framework/SysMetrics.h"
 #include "framework/SysUtils.h"
+#include "framework/WindowOwner.h"
 
 TFormHost* FormHost = nullptr;
 
@@ -86,7 +87,12 @@ class InputRouter : public QObject {
         if (!w) return false;
         auto* fw = dynamic_cast<FormWindow*>(w->window());
         if (!fw) return false;
-        if (!fw->Form()->WindowEnabled()) return true;
+        if (!fw->Form()->WindowEnabled()) {
+            // A click on a window that takes no input brings forward the one that does.
+            if (e->type() == QEvent::MouseButtonPress && FormHost)
+                Dispatch([] { FormHost->ActivateInputForm(); });
+            return true;
+        }
         if (e->type() == QEvent::KeyPress) return mnemonic(fw->Form(), static_cast<QKeyEvent*>(e));
         return false;
     }
@@ -424,6 +430,8 @@ void TForm::SetVisible(bool v) {
             int y = (GetSystemMetrics(SM_CYSCREEN) - WindowHeight()) / 2;
             window_->move(std::max(0, x), std::max(0, y));
         }
+        TForm* owner = OwnerForm();
+        SetWindowOwner(window_, owner ? owner->window_ : nullptr, owner && !owner->WindowEnabled());
         window_->show();
         if (FormHost) FormHost->formShown(this);
     } else {
@@ -433,6 +441,14 @@ void TForm::SetVisible(bool v) {
         DoHide();
         if (FormHost) FormHost->formHidden(this);
     }
+}
+
+TForm* TForm::OwnerForm() const {
+    if (!FormHost) return nullptr;
+    TForm* opener = FormHost->ActiveForm();
+    if (opener && opener != this && opener->Visible() && !opener->WindowEnabled()) return opener;
+    TForm* main = FormHost->MainForm();
+    return main && main != this && main->Visible() ? main : nullptr;
 }
 
 void TForm::Close() {
@@ -599,8 +615,14 @@ void FormWindow::closeEvent(QCloseEvent* e) {
 }
 
 bool FormWindow::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && FormHost && form_->Visible() &&
-        form_->WindowEnabled())
-        Dispatch([&] { FormHost->ActivateForm(form_); });
+    // A window manager may hand the focus to a form that takes no input (its owner was
+    // clicked): the form that does takes it over.
+    if (e->type() == QEvent::WindowActivate && FormHost && form_->Visible())
+        Dispatch([&] {
+            if (form_->WindowEnabled())
+                FormHost->ActivateForm(form_);
+            else
+                FormHost->ActivateInputForm();
+        });
     return QWidget::event(e);
 }
