@@ -139,7 +139,11 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
 TForm::~TForm() {
     Destroying();
     if (modalLoop_) modalLoop_->exit(0);
-    if (FormHost) FormHost->formDestroyed(this);
+    if (FormHost) {
+        for (TForm* f : FormHost->Forms())
+            if (f->owner_ == this) f->owner_ = nullptr;
+        FormHost->formDestroyed(this);
+    }
     DestroyComponents();
     widget_ = nullptr;
     delete window_;
@@ -430,20 +434,22 @@ void TForm::SetVisible(bool v) {
             int y = (GetSystemMetrics(SM_CYSCREEN) - WindowHeight()) / 2;
             window_->move(std::max(0, x), std::max(0, y));
         }
-        TForm* owner = OwnerForm();
-        SetWindowOwner(window_, owner ? owner->window_ : nullptr, owner && !owner->WindowEnabled());
+        owner_ = findOwner();
+        SetWindowOwner(window_, owner_ ? owner_->window_ : nullptr,
+                       owner_ && !owner_->WindowEnabled());
         window_->show();
         if (FormHost) FormHost->formShown(this);
     } else {
         if (!Visible()) return;
         setVisibleFlag(false);
+        owner_ = nullptr;
         window_->hide();
         DoHide();
         if (FormHost) FormHost->formHidden(this);
     }
 }
 
-TForm* TForm::OwnerForm() const {
+TForm* TForm::findOwner() const {
     if (!FormHost) return nullptr;
     TForm* opener = FormHost->ActiveForm();
     if (opener && opener != this && opener->Visible() && !opener->WindowEnabled()) return opener;

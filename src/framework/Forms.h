@@ -101,10 +101,10 @@ class TForm : public TWinControl {
     TModalResult ModalResult() const { return modalResult_; }
     void SetModalResult(TModalResult r);
     bool Active() const;
-    // The form this one stays above while it is shown: the active form when that takes no
-    // input meanwhile (it opened this one modally), else the main form; null for the main
-    // form itself. Window managers are told when the form is shown.
-    TForm* OwnerForm() const;
+    // The form this one stays above while it is shown, chosen when it is shown: the active
+    // form when that takes no input meanwhile (it opened this one modally), else the main
+    // form; null for the main form and while hidden. Window managers are told of it.
+    TForm* OwnerForm() const { return owner_; }
     // The window's input state (disabled while another form is modal).
     bool WindowEnabled() const { return windowEnabled_; }
     void SetWindowEnabled(bool e) { windowEnabled_ = e; }
@@ -175,6 +175,7 @@ class TForm : public TWinControl {
 
   private:
     void activateChanged(bool active);
+    TForm* findOwner() const;
     friend class TApplication;
     friend class FormWindow;
 
@@ -191,6 +192,7 @@ class TForm : public TWinControl {
     uintptr_t handle_ = 0;
     TModalResult modalResult_ = mrNone;
     QEventLoop* modalLoop_ = nullptr;
+    TForm* owner_ = nullptr;
     FormWindow* window_ = nullptr;
     QWidget* client_ = nullptr;
     QImage windowSurface_;

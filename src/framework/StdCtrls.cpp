@@ -211,8 +211,8 @@ std::string TEdit::Text() const {
 void TEdit::SetText(const std::string& text) {
     if (Text() == text) return;
     // Text set while all of it is selected (its window has just opened) stays selected.
-    bool allSelected = edit_->hasFocus() && edit_->hasSelectedText() &&
-                       edit_->selectedText() == edit_->text();
+    bool allSelected =
+        edit_->hasFocus() && edit_->hasSelectedText() && edit_->selectedText() == edit_->text();
     edit_->setText(QString::fromStdString(text));
     if (allSelected) edit_->selectAll();
 }
