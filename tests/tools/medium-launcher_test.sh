@@ -63,7 +63,7 @@ rows=(
   "nowhere to run|GAME.NFO README.TXT game.rar|home|disk=$work/m/disk1/install|noexec $work/tmp $work/run $work/home|said 'mounted noexec'"
   "TMPDIR full|GAME.NFO README.TXT game.rar|home|disk=$work/m/disk1/install pad|size=64k $work/tmp|said 'No space left on device'"
   "no terminal|GAME.NFO README.TXT game.rar|home|disk=$work/m/disk1/install DISPLAY=:9 broken||shown 'no installer'"
-  "dash in the name|GAME.NFO README.TXT game.rar|m|disk=-d/install dash||started_in $work/home"
+  "dash in the name|GAME.NFO README.TXT game.rar|m|disk=-d/install dash||started_in $work/m"
   "CDPATH|GAME.NFO README.TXT game.rar|m|disk=disk1/install CDPATH=$work/decoy||started_in $work/home"
 )
 
