@@ -11,8 +11,7 @@
 #include "framework/Controls_p.h"
 #include "framework/ScreenUpdates.h"
 
-// ---- Dispatch
-// ------------------------------------------------------------------------------------
+// ---- Dispatch -----------------------------------------------------------------------------------
 
 namespace {
 
@@ -65,8 +64,7 @@ TMouseButton MouseButtonOf(Qt::MouseButton b) {
     return TMouseButton::mbLeft;
 }
 
-// ---- TControl
-// ------------------------------------------------------------------------------------
+// ---- TControl -----------------------------------------------------------------------------------
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {
     font_.OnChange = [this](TFont*) { FontChanged(); };
@@ -195,8 +193,7 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (wasDown && enabled_ && ClientRect().Contains(x, y)) Click();
 }
 
-// ---- TGraphicControl
-// -----------------------------------------------------------------------------
+// ---- TGraphicControl ----------------------------------------------------------------------------
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {
     SetWidget(new ControlWidget(this));
@@ -233,8 +230,7 @@ void TGraphicControl::Invalidate() {
     if (widget_) screen_updates::Request(widget_);
 }
 
-// ---- TWinControl
-// ---------------------------------------------------------------------------------
+// ---- TWinControl --------------------------------------------------------------------------------
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
@@ -273,8 +269,7 @@ bool TWinControl::Focused() const {
     return widget_ && widget_->hasFocus();
 }
 
-// ---- ControlWidget
-// -------------------------------------------------------------------------------
+// ---- ControlWidget ------------------------------------------------------------------------------
 
 ControlWidget::ControlWidget(TControl* control, QWidget* parent)
     : QWidget(parent), control_(control), alive_(control) {

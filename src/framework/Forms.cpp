@@ -115,8 +115,7 @@ void InstallFormInputFilter() {
     qApp->installEventFilter(&router);
 }
 
-// ---- TForm
-// ---------------------------------------------------------------------------------------
+// ---- TForm --------------------------------------------------------------------------------------
 
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
     window_ = new FormWindow(this);
@@ -279,7 +278,7 @@ uintptr_t TForm::Handle() {
 }
 
 void TForm::CreateWnd() {
-    handle_ = FormHost ? FormHost->NewHandle() : 0x100;
+    handle_ = FormHost ? FormHost->NewHandle() : TFormHost::FirstHandle;
     layoutWindow();
     RedrawFrame();
 }
@@ -540,8 +539,7 @@ void TForm::ContextPopup(int x, int y) {
     PopupMenu()->Popup(global.x(), global.y());
 }
 
-// ---- FormWindow
-// ----------------------------------------------------------------------------------
+// ---- FormWindow ---------------------------------------------------------------------------------
 
 FormWindow::FormWindow(TForm* form)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), form_(form) {
