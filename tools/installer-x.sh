@@ -83,7 +83,26 @@ start_display() {
   done
   fail "no X display could be started on the numbers 40 to 99"
 }
+# A window manager (openbox or metacity) on that display, once it has taken the screen.
+wm=""
+start_wm() {
+  local i
+  command -v "$1" >/dev/null || fail "$1 is missing (run scripts/setup)"
+  "$1" --sm-disable </dev/null >/dev/null 2>&1 &
+  wm=$!
+  for ((i = 0; i < 100; i++)); do
+    kill -0 "$wm" 2>/dev/null || fail "$1 ended at its start"
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.1
+  done
+  fail "$1 did not take the screen within 10s"
+}
 stop_display() {
+  if [ -n "$wm" ]; then
+    kill "$wm" 2>/dev/null || true
+    wait "$wm" 2>/dev/null || true
+    wm=""
+  fi
   if [ -n "$xvfb" ]; then
     kill "$xvfb" 2>/dev/null || true
     wait "$xvfb" 2>/dev/null || true

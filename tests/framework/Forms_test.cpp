@@ -1,11 +1,16 @@
 // Window semantics the windows rely on: modal loops, activation, the error box, keys.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QWindow>
+
 #include "framework/Application.h"
 #include "framework/Buttons.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
 #include "framework/Menus.h"
+#include "framework/StdCtrls.h"
 #include "framework/SysUtils.h"
 #include "support/GuiSupport.h"
 
@@ -61,6 +66,43 @@ TEST_F(Forms, OtherFormsTakeNoInputWhileAModalFormIsUp) {
     EXPECT_FALSE(aEnabledDuring);
     EXPECT_TRUE(a->WindowEnabled());
     EXPECT_EQ(Application->ActiveForm(), a);
+    a->Hide();
+}
+
+TEST_F(Forms, AModalFormIsADialogOwnedByTheFormItDisables) {
+    a->Show();
+    TForm* owner = nullptr;
+    QWindow* transientParent = nullptr;
+    Qt::WindowType type = Qt::Window;
+    RunSteps({[&] {
+        owner = b->OwnerForm();
+        type = b->Window()->windowType();
+        transientParent = b->Window()->windowHandle()->transientParent();
+        b->SetModalResult(mrOk);
+    }});
+    b->ShowModal();
+    EXPECT_EQ(owner, a);
+    EXPECT_EQ(type, Qt::Dialog);
+    EXPECT_EQ(transientParent, a->Window()->windowHandle());
+    EXPECT_EQ(a->OwnerForm(), nullptr);
+    a->Hide();
+}
+
+TEST_F(Forms, AnEditSelectsAllWhenTheFocusComesByAnyWayButTheMouse) {
+    auto* edit = new TEdit(a);
+    edit->SetParent(a);
+    edit->SetText("game");
+    a->Show();
+    for (auto [reason, selected] : {std::pair{Qt::TabFocusReason, true},
+                                    {Qt::ShortcutFocusReason, true},
+                                    {Qt::ActiveWindowFocusReason, true},
+                                    {Qt::OtherFocusReason, true},
+                                    {Qt::MouseFocusReason, false}}) {
+        edit->LineEdit()->deselect();
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QCoreApplication::sendEvent(edit->LineEdit(), &in);
+        EXPECT_EQ(edit->LineEdit()->selectedText() == "game", selected) << reason;
+    }
     a->Hide();
 }
 
