@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "framework/Accessibility.h"
 #include "framework/Buttons.h"
 #include "framework/Forms.h"
 #include "framework/Messages.h"
@@ -157,6 +158,19 @@ class TMessageForm : public TForm {
             return true;
         }
         return TForm::KeyDown(key, shift);
+    }
+
+    // A message box is an alert, read out with its text when it opens.
+    void DescribeAccessible(TAccessibleInfo& info) const override {
+        TForm::DescribeAccessible(info);
+        info.Role = TAccessibleRole::Alert;
+        info.Description = info_.Text;
+    }
+
+  protected:
+    void DoShow() override {
+        TForm::DoShow();
+        accessibility::Announce(this);
     }
 
   private:

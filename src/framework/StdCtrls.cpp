@@ -12,6 +12,7 @@
 #include <limits>
 #include <vector>
 
+#include "framework/Accessibility.h"
 #include "framework/SysUtils.h"
 #include "framework/TextLayout.h"
 
@@ -48,6 +49,7 @@ void TLabel::SetCaption(const std::string& caption) {
     caption_ = caption;
     adjustBounds();
     Invalidate();
+    accessibility::Changed(this, accessibility::TChange::Name);
 }
 
 void TLabel::SetAutoSize(bool a) {
@@ -90,6 +92,17 @@ void TLabel::FontChanged() {
 void TLabel::Loaded() {
     TGraphicControl::Loaded();
     adjustBounds();
+}
+
+void TLabel::DescribeAccessible(TAccessibleInfo& info) const {
+    TGraphicControl::DescribeAccessible(info);
+    if (caption_.empty() && info.Pressable) {
+        info.Role = TAccessibleRole::PushButton;
+        return;
+    }
+    info.Role = TAccessibleRole::StaticText;
+    info.Name = accessibility::SpokenCaption(caption_, showAccelChar_);
+    info.Text = info.Name;
 }
 
 void TLabel::Paint() {
@@ -199,6 +212,11 @@ std::string TEdit::Text() const {
 void TEdit::SetText(const std::string& text) {
     if (Text() == text) return;
     edit_->setText(QString::fromStdString(text));
+}
+
+void TEdit::DescribeAccessible(TAccessibleInfo& info) const {
+    TWinControl::DescribeAccessible(info);
+    info.Role = TAccessibleRole::EditableText;
 }
 
 void TEdit::FontChanged() {
@@ -356,6 +374,11 @@ void TMemo::rebreak() {
     int scrolled = editor_->verticalScrollBar()->value();
     show(lines);
     editor_->verticalScrollBar()->setValue(scrolled);
+}
+
+void TMemo::DescribeAccessible(TAccessibleInfo& info) const {
+    TWinControl::DescribeAccessible(info);
+    info.Role = TAccessibleRole::EditableText;
 }
 
 int TMemo::LineCount() const {
