@@ -193,8 +193,7 @@ class ControlAccessible : public QAccessibleWidget,
                           public QAccessibleValueInterface,
                           public QAccessibleTextInterface {
   public:
-    ControlAccessible(QWidget* w, TControl* c)
-        : QAccessibleWidget(w), control_(c), alive_(c) {}
+    ControlAccessible(QWidget* w, TControl* c) : QAccessibleWidget(w), control_(c), alive_(c) {}
     ~ControlAccessible() override { resetItems(); }
 
     TAccessibleInfo info() const { return alive_.Alive() ? Describe(control_) : TAccessibleInfo{}; }
@@ -235,7 +234,8 @@ class ControlAccessible : public QAccessibleWidget,
     // Entries of a list are its children.
     int childCount() const override {
         TAccessibleInfo i = info();
-        return hasItems(i.Role) ? static_cast<int>(i.Items.size()) : QAccessibleWidget::childCount();
+        return hasItems(i.Role) ? static_cast<int>(i.Items.size())
+                                : QAccessibleWidget::childCount();
     }
     QAccessibleInterface* child(int index) const override {
         TAccessibleInfo i = info();
@@ -244,8 +244,8 @@ class ControlAccessible : public QAccessibleWidget,
         if (items_.size() <= static_cast<size_t>(index)) items_.resize(i.Items.size(), 0);
         QAccessible::Id& id = items_[static_cast<size_t>(index)];
         if (!id)
-            id = QAccessible::registerAccessibleInterface(new ItemAccessible(
-                const_cast<ControlAccessible*>(this), control_, index));
+            id = QAccessible::registerAccessibleInterface(
+                new ItemAccessible(const_cast<ControlAccessible*>(this), control_, index));
         return QAccessible::accessibleInterface(id);
     }
     int indexOfChild(const QAccessibleInterface* c) const override {
@@ -419,8 +419,7 @@ void Changed(const TControl* c, TChange what) {
                 for (const TControl* s : c->Parent()->Controls()) {
                     TAccessibleInfo own;
                     s->DescribeAccessible(own);
-                    if (s != c && namedByLabel(own.Role) && own.Name.empty() &&
-                        labelBefore(s) == c)
+                    if (s != c && namedByLabel(own.Role) && own.Name.empty() && labelBefore(s) == c)
                         nameChanged(s);
                 }
             break;
@@ -437,7 +436,8 @@ void Changed(const TControl* c, TChange what) {
             break;
         }
         case TChange::Items:
-            if (auto* i = dynamic_cast<ControlAccessible*>(QAccessible::queryAccessibleInterface(w)))
+            if (auto* i =
+                    dynamic_cast<ControlAccessible*>(QAccessible::queryAccessibleInterface(w)))
                 i->resetItems();
             notify(w, QAccessible::ObjectReorder);
             break;

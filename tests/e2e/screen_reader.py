@@ -179,13 +179,17 @@ def heard_since(mark, kind, name=None, prefix=None, role=None):
 main = window("frame", "Tarnwick Installer...")
 show_tree(main)
 find(main, "label", "Tarnwick")  # the name line
-mark = len(heard)
-press(find(main, "push button", "Install Game"))
+install = find(main, "push button", "Install Game")
+if ("Press", "Ctrl+I") not in actions(install):
+    fail(f"the install hot-spot's keys are not told: {actions(install)}")
+press(install)
 
 # 2. The directory window: a drive and a folder through the lists' items, Install by name.
 dirs = window("dialog", "Select a Directory")
 show_tree(dirs)
 drive = find(dirs, "combo box", "Drive")
+if not heard_since(0, "object:state-changed:focused", name="Drive", role="combo box"):
+    fail("the focus on the drive selector was not heard")
 press(find(drive, "list item", prefix="d:"))
 listing = find(dirs, "list", "Directory")
 wait_for("drive d: in the directory list", lambda: listing.get_description().upper() == "D:\\")
