@@ -21,6 +21,10 @@ class TDialogIconView : public TGraphicControl {
     TDialogIconView(TComponent* owner, TDialogIcon icon) : TGraphicControl(owner), icon_(icon) {
         SetBounds(0, 0, 32, 32);
     }
+    void DescribeAccessible(TAccessibleInfo& info) const override {
+        TGraphicControl::DescribeAccessible(info);
+        info.Role = TAccessibleRole::Graphic;
+    }
 
   protected:
     void Paint() override {
