@@ -59,6 +59,9 @@ enum RARResult : int {
     ERAR_MISSING_PASSWORD = 22,
     ERAR_EREFERENCE = 23,
     ERAR_BAD_PASSWORD = 24,
+    // A run that found no entry at all: the value unrar's "no files to extract" carries,
+    // which the library's interface knows only as the end of the archive.
+    ERAR_NO_FILES = ERAR_END_ARCHIVE,
 };
 // Volume modes: the next volume was not found / has been opened.
 constexpr int RAR_VOL_ASK = 0;
@@ -120,6 +123,7 @@ class TRAR : public TComponent {
 
   private:
     friend struct RARCallbacks;
+    friend class RARRun;
     int VolumeCallback(char* nativeName, int mode);
     int DataCallback(unsigned char* addr, int size);
     void Error(int code);

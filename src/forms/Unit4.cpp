@@ -3,12 +3,13 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <memory>
 
 #include "forms/InstallOptions.h"
 #include "framework/SysUtils.h"
+#include "framework/Utf8.h"
 #include "platform/Platform.h"
 
 TForm4* Form4 = nullptr;
@@ -17,16 +18,6 @@ namespace {
 
 // The message line keeps at most this many characters, as the one-line text box holds.
 constexpr size_t kMessageLength = 255;
-
-// The first count characters of UTF-8 text, never splitting one.
-std::string leftChars(const std::string& utf8, size_t count) {
-    size_t chars = 0;
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80) continue;
-        if (chars++ == count) return utf8.substr(0, i);
-    }
-    return utf8;
-}
 
 }  // namespace
 
@@ -78,7 +69,7 @@ void TForm4::FormActivate(TObject*) {
             ReadTextFileBytes(platform::ToNative(path), TMemo::Capacity + 3);
         if (!bytes) {
             TStringList lines;
-            lines.Add(leftChars("Can`t load file " + InstallOptions.NFO, kMessageLength));
+            lines.Add(Utf8Left("Can`t load file " + InstallOptions.NFO, kMessageLength));
             Memo1->SetLines(lines);
             return;
         }
@@ -95,25 +86,22 @@ void TForm4::Memo1Click(TObject*) {
 }
 
 std::optional<std::string> ReadTextFileBytes(const std::string& nativePath, size_t maxBytes) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (nativePath.empty() || !fs::is_regular_file(nativePath, ec)) return std::nullopt;
-    std::ifstream in(nativePath, std::ios::binary);
+    if (nativePath.empty()) return std::nullopt;
+    // Checked and opened in one step: what is read is the regular file that was checked.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(platform::OpenRegularFile(nativePath),
+                                                       &std::fclose);
     if (!in) return std::nullopt;
     std::string text;
-    uintmax_t size = fs::file_size(nativePath, ec);
-    if (!ec) text.reserve(static_cast<size_t>(std::min<uintmax_t>(size, maxBytes)));
     char chunk[65536];
     while (text.size() < maxBytes) {
         size_t want = std::min(sizeof chunk, maxBytes - text.size());
-        in.read(chunk, static_cast<std::streamsize>(want));
-        size_t got = static_cast<size_t>(in.gcount());
+        size_t got = std::fread(chunk, 1, want, in.get());
         if (const void* nul = std::memchr(chunk, 0, got)) {
             text.append(chunk, static_cast<size_t>(static_cast<const char*>(nul) - chunk));
             break;
         }
         text.append(chunk, got);
-        if (in.bad()) throw Exception("Stream read error");
+        if (std::ferror(in.get())) throw Exception("Stream read error");
         if (got < want) break;  // end of file
     }
     return text;

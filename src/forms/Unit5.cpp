@@ -66,15 +66,10 @@ TForm5::TForm5(TComponent* owner) : TForm(owner) {
 }
 
 std::string TForm5::fmtNome(const std::string& S) {
-    std::string result;
-    for (char c : S) {
-        if (c == 0) break;
-        if (c == '\\')
-            result.clear();
-        else
-            result += c;
-    }
-    return result;
+    // Up to the first NUL. Unlike ExtractFileName a colon does not separate: a volume's
+    // native name may hold one.
+    std::string path(S.c_str());
+    return path.substr(path.rfind('\\') + 1);
 }
 
 void TForm5::EnableButtons() {
@@ -223,6 +218,9 @@ std::string TForm5::FailureText(const std::vector<int>& codes) {
                 break;
             case ERAR_NO_MEMORY:
                 r = "there is not enough memory";
+                break;
+            case ERAR_NO_FILES:
+                r = "the archive holds no files";
                 break;
             default:
                 r = Format("error %d", code);

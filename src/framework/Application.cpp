@@ -1,7 +1,5 @@
 #include "framework/Application.h"
 
-#include <langinfo.h>
-#include <strings.h>
 #include <QApplication>
 #include <QGuiApplication>
 #include <algorithm>
@@ -10,16 +8,9 @@
 #include "framework/Dialogs.h"
 #include "framework/Forms_p.h"
 #include "framework/SysUtils.h"
+#include "framework/Utf8.h"
 
 TApplication* Application = nullptr;
-
-namespace {
-
-bool isUtf8(const char* codeset) {
-    return strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "utf8") == 0;
-}
-
-}  // namespace
 
 TApplication::TApplication() : TComponent(nullptr) {
     Application = this;
@@ -41,7 +32,7 @@ void TApplication::Initialize(int& argc, char** argv) {
     // The toolkit's application object takes the locale from the environment. Names on
     // disk go through the process's character type (the archive library converts them
     // with it): it stays UTF-8 whatever the user's locale, so names come out as stored.
-    if (!isUtf8(nl_langinfo(CODESET)) && !std::setlocale(LC_CTYPE, "C.UTF-8"))
+    if (!CharacterTypeIsUtf8() && !std::setlocale(LC_CTYPE, "C.UTF-8"))
         std::setlocale(LC_CTYPE, "en_US.UTF-8");
     QApplication::setQuitOnLastWindowClosed(false);
     LoadEmbeddedFonts();

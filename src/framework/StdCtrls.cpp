@@ -15,6 +15,7 @@
 #include "framework/Accessibility.h"
 #include "framework/SysUtils.h"
 #include "framework/TextLayout.h"
+#include "framework/Utf8.h"
 
 // ---- TLabel
 // --------------------------------------------------------------------------------------
@@ -244,16 +245,6 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner) {
 
 namespace {
 
-// Characters of UTF-8 text as the memo counts them (UTF-16 units).
-size_t memoLength(const std::string& utf8) {
-    size_t n = 0;
-    for (unsigned char c : utf8) {
-        if ((c & 0xC0) != 0x80) ++n;  // not a continuation byte
-        if (c >= 0xF0) ++n;           // outside the basic plane: a surrogate pair
-    }
-    return n;
-}
-
 void checkCapacity(size_t length, size_t capacity) {
     if (length > capacity) throw EOutOfResources("Text exceeds memo capacity");
 }
@@ -327,7 +318,7 @@ std::string TMemo::Text() const {
 void TMemo::SetText(const std::string& text) {
     // A first check before splitting, so that a far too long text costs no copies: the
     // lines come to at least this length less a final line break.
-    checkCapacity(memoLength(text), Capacity + 2);
+    checkCapacity(Utf8Utf16Length(text), Capacity + 2);
     TStringList lines;
     lines.SetText(text);
     SetLines(lines);
@@ -335,7 +326,7 @@ void TMemo::SetText(const std::string& text) {
 
 void TMemo::SetLines(const TStringList& lines) {
     size_t length = 0;
-    for (int i = 0; i < lines.Count(); ++i) length += memoLength(lines[i]) + (i ? 2 : 0);
+    for (int i = 0; i < lines.Count(); ++i) length += Utf8Utf16Length(lines[i]) + (i ? 2 : 0);
     checkCapacity(length, Capacity);
     std::vector<QString> text;
     text.reserve(lines.Count());

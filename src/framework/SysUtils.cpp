@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "framework/Utf8.h"
 #include "platform/Platform.h"
 
 std::string Format(const char* fmt, ...) {
@@ -88,16 +89,6 @@ int StrToInt(const std::string& text) {
 std::string WithFullStop(const std::string& text) {
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') return text + ".";
     return text;
-}
-
-size_t Utf8CharLength(const std::string& s, size_t i) {
-    if (i >= s.size()) return 0;
-    unsigned char lead = static_cast<unsigned char>(s[i]);
-    size_t n = lead < 0xC2 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF5 ? 4 : 1;
-    if (n == 1 || i + n > s.size()) return 1;
-    for (size_t k = 1; k < n; ++k)
-        if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 1;
-    return n;
 }
 
 namespace {

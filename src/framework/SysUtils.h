@@ -64,10 +64,6 @@ int StrToInt(const std::string& text);
 // Adds a full stop when the text's last character has a code above that of ".".
 std::string WithFullStop(const std::string& text);
 
-// Length in bytes of the character at s[i] in the code page (UTF-8): a byte that does not
-// start a well-formed sequence is a character of its own. 0 past the end.
-size_t Utf8CharLength(const std::string& s, size_t i);
-
 // File-name case conversions: whole characters by the Unicode case tables, the same in
 // every locale; bytes that are not well-formed UTF-8 are kept as they are.
 std::string AnsiLowerCaseFileName(const std::string& s);

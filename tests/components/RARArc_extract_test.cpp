@@ -262,6 +262,59 @@ TEST_F(Extraction, BytesAfterTheEndBlockDoNotMakeAnArchiveDamaged) {
     }
 }
 
+// An archive from which every file was taken is a failure; one holding folders is not.
+TEST_F(Extraction, AnArchiveWithoutEntriesIsAFailure) {
+    file("a.txt", "a");
+    MakeDirs(source + "/EMPTY/INNER");
+    struct Case {
+        const char* name;
+        std::string entry, extra;
+        bool dropFiles;
+        std::vector<std::string> events;
+    };
+    const std::vector<Case> cases = {
+        {"no entry", "a.txt", "", true, {"error 10"}},
+        {"recovery record only", "a.txt", "-rr10%", true, {"error 10"}},
+        {"folders only",
+         "EMPTY",
+         "",
+         false,
+         {"extracting EMPTY\\INNER", "extract EMPTY\\INNER ok", "extracting EMPTY",
+          "extract EMPTY ok"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(archive("n.rar"));
+        RarOptions o;
+        o.extra = c.extra;
+        MakeRar(archive("n.rar"), source, {c.entry}, o);
+        if (c.dropFiles) DropRar5Files(archive("n.rar"));
+        rar.SetArchiveName("C:\\n.rar");
+        events.clear();
+        EXPECT_EQ(rar.Extract(), !c.dropFiles);
+        EXPECT_EQ(events, c.events);
+    }
+    EXPECT_TRUE(fs::is_directory(target + "/EMPTY/INNER"));
+}
+
+// Older versions of a file kept by rar's -ver stay in the archive, as unrar leaves them.
+TEST_F(Extraction, OnlyTheNewestVersionOfAFileIsInstalled) {
+    RarOptions versions;
+    versions.extra = "-ver";
+    for (const char* content : {"one", "two", "three"}) {
+        file("bin/tool", content);
+        MakeRar(archive("v.rar"), source, {"bin/tool"}, versions);
+    }
+    file("keep;1", "a name that only looks like a version");
+    MakeRar(archive("v.rar"), source, {"keep;1"});
+    rar.SetArchiveName("C:\\v.rar");
+    EXPECT_TRUE(rar.Extract());
+    EXPECT_EQ(ListFiles(target), (std::vector<std::string>{"bin/tool", "keep;1"}));
+    EXPECT_EQ(ReadFile(target + "/bin/tool"), "three");
+    EXPECT_EQ(events, (std::vector<std::string>{"extracting bin\\tool", "extract bin\\tool ok",
+                                                "extracting keep;1", "extract keep;1 ok"}));
+}
+
 TEST_F(Extraction, MissingMiddleVolume) {
     std::string big;
     for (int i = 0; i < 40000; ++i) big += static_cast<char>((i * 31) % 253);

@@ -373,6 +373,13 @@ TEST_F(Installation, FailedRunsAreNotReportedAsComplete) {
          "a file could not be created in the target directory"},
         {"target too long", [&] { enterDeepTarget(2046); },
          "a file could not be created in the target directory"},
+        {"no entry in the archive",
+         [&] {
+             for (const auto& v : Volumes(medium + "/game.part1.rar")) fs::remove(v);
+             MakeRar(medium + "/game.part1.rar", payload, {"TARNWICK.EXE"});
+             DropRar5Files(medium + "/game.part1.rar");
+         },
+         "the archive holds no files"},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);

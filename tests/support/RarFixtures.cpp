@@ -104,36 +104,58 @@ uint64_t vint(const std::string& s, size_t& pos) {
     return v;
 }
 
-}  // namespace
-
-void PatchRar5Name(const std::string& archive, const std::string& oldName,
-                   const std::string& newName) {
-    ASSERT_EQ(oldName.size(), newName.size());
-    std::string bytes = ReadFile(archive);
+// Calls visit(crcAt, headerStart, headerEnd, type, dataSize) for each block of a RAR 5
+// archive held in bytes, in order; headerStart is where the checksummed bytes begin.
+template <typename Visit>
+void forEachRar5Block(const std::string& bytes, Visit visit) {
     size_t pos = 8;  // after the signature
-    bool patched = false;
     while (pos + 4 < bytes.size()) {
         size_t headerStart = pos + 4;
         size_t p = headerStart;
         uint64_t size = vint(bytes, p);
         size_t headerEnd = p + size;
         if (headerEnd > bytes.size()) break;
-        vint(bytes, p);  // type
+        uint64_t type = vint(bytes, p);
         uint64_t flags = vint(bytes, p);
         if (flags & 0x1) vint(bytes, p);
         uint64_t dataSize = (flags & 0x2) ? vint(bytes, p) : 0;
-        size_t at = bytes.find(oldName, headerStart);
-        if (at != std::string::npos && at + oldName.size() <= headerEnd) {
+        visit(pos, headerStart, headerEnd, type, dataSize);
+        pos = headerEnd + dataSize;
+    }
+}
+
+}  // namespace
+
+void PatchRar5Name(const std::string& archive, const std::string& oldName,
+                   const std::string& newName) {
+    ASSERT_EQ(oldName.size(), newName.size());
+    std::string bytes = ReadFile(archive);
+    bool patched = false;
+    forEachRar5Block(
+        bytes, [&](size_t pos, size_t headerStart, size_t headerEnd, uint64_t, uint64_t) {
+            size_t at = bytes.find(oldName, headerStart);
+            if (at == std::string::npos || at + oldName.size() > headerEnd) return;
             bytes.replace(at, oldName.size(), newName);
             uint32_t crc = crc32(reinterpret_cast<const unsigned char*>(bytes.data()) + headerStart,
                                  headerEnd - headerStart);
             for (int i = 0; i < 4; ++i) bytes[pos + i] = static_cast<char>((crc >> (8 * i)) & 0xFF);
             patched = true;
-        }
-        pos = headerEnd + dataSize;
-    }
+        });
     ASSERT_TRUE(patched) << oldName << " not found in " << archive;
     WriteFile(archive, bytes);
+}
+
+void DropRar5Files(const std::string& archive) {
+    std::string bytes = ReadFile(archive);
+    std::string kept = bytes.substr(0, 8);
+    forEachRar5Block(bytes,
+                     [&](size_t pos, size_t, size_t headerEnd, uint64_t type, uint64_t dataSize) {
+                         constexpr uint64_t kFileBlock = 2;
+                         if (type != kFileBlock)
+                             kept += bytes.substr(pos, headerEnd + dataSize - pos);
+                     });
+    ASSERT_LT(kept.size(), bytes.size()) << "no file in " << archive;
+    WriteFile(archive, kept);
 }
 
 void CorruptAt(const std::string& archive, const std::string& marker, int offset) {

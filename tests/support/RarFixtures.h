@@ -33,6 +33,10 @@ std::vector<std::string> ToOldNaming(const std::string& firstVolume);
 void PatchRar5Name(const std::string& archive, const std::string& oldName,
                    const std::string& newName);
 
+// Removes every file block (header and data) from a RAR 5 archive, keeping the rest: the
+// library then reads an archive that holds no entry.
+void DropRar5Files(const std::string& archive);
+
 // Flips one byte of the archive at the first occurrence of marker (+ offset).
 void CorruptAt(const std::string& archive, const std::string& marker, int offset = 0);
 

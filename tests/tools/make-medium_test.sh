@@ -6,7 +6,8 @@ set -euo pipefail
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 tree=$(cd "$1" && pwd)/make-medium-tree
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+. "$repo/tools/remove-tree.sh"
+trap 'remove_tree "$work"' EXIT
 cd "$work"
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -50,8 +51,11 @@ grep -qF "$(hex art/background.jpg)" program.hex || fail "the program lacks the 
 "$repo/tools/check-medium" medium >check.log 2>&1 || { cat check.log; fail "the medium does not install"; }
 
 # Bad inputs: each row is the expected message, then the arguments that replace the good
-# ones (later options win).
-mkdir -p empty norar
+# ones (later options win), after any VARIABLE=value for its environment.
+mkdir -p empty norar reserved secret linked/inner
+for name in INSTALL qt.conf Lib plugins; do echo text >reserved/$name; done
+echo key >secret/key && cp game/GAME.EXE linked/
+ln -s ../secret linked/data && ln -s ../../secret/key linked/inner/key && ln -s GAME.EXE linked/alias
 for tool in /usr/bin/* /bin/*; do [ "${tool##*/}" = rar ] || ln -sf "$tool" norar/; done
 jpeg art2-banner.jpg 10 10 '0 0 0'
 cp -r art art2 && cp art2-banner.jpg art2/banner.jpg
@@ -68,18 +72,28 @@ rows=(
   "banner.jpg is 10 × 10 pixels; banner.jpg must be 319 × 56|--artwork art2 game"
   "info.jpg is not a JPEG picture (82 × 79 pixels expected)|--artwork art3 game"
   "on a disk of 100000 bytes|--disk-size 100000b game"
-  "rar is not installed|PATH=norar game"
+  "rar is not installed|PATH=$work/norar game"
+  "symbolic links that lead out of it: data -> ../secret; inner/key -> ../../secret/key; copy|linked"
+  "the file name INSTALL is taken by the medium's own install|LC_ALL=tr_TR.UTF-8 --nfo reserved/INSTALL game"
+  "the file name qt.conf is taken by the medium's own qt.conf|--reg reserved/qt.conf game"
+  "the file name Lib is taken by the medium's own lib|--nfo reserved/Lib game"
+  "the file name plugins is taken by the medium's own plugins|--reg reserved/plugins game"
+  "--volume-size '99999999999999999999T' is more than 1000T (10^15 bytes)|--volume-size 99999999999999999999T game"
+  "--disk-size '1001T' is more than 1000T|--disk-size 1001T game"
+  "--size '99999999999999999999' is more than 2147483647|--size 99999999999999999999 game"
+  "--disks '2147483648' is more than 2147483647|--disks 2147483648 game"
 )
 mkdir full && echo keep >full/file
 for row in "${rows[@]}"; do
   message=${row%%|*}
   eval "args=(${row#*|})"
-  env=() && [[ ${args[0]} != PATH=* ]] || { env=("PATH=$work/${args[0]#PATH=}"); args=("${args[@]:1}"); }
+  env=()
+  while [[ ${args[0]} =~ ^[A-Z_]+= ]]; do env+=("${args[0]}") && args=("${args[@]:1}"); done
   for target in absent full; do
     before=$(ls -A)
     if output=$(env "${env[@]}" "$repo/tools/make-medium" "${good[@]}" "${args[@]}" "$target" 2>&1); then
       fail "accepted: ${row#*|}"
-    elif [[ $target = absent && $output != *"$message"* ]]; then
+    elif [[ $target = absent && $output != *"$message"* || $output =~ line\ [0-9]+: ]]; then
       fail "'${row#*|}' said: $output"
     fi
     [ "$(ls -A)" = "$before" ] && [ "$(cat full/file)" = keep ] && [ "$(ls -A full)" = file ] ||
@@ -88,4 +102,18 @@ for row in "${rows[@]}"; do
 done
 output=$("$repo/tools/make-medium" "${good[@]}" game full 2>&1) && fail "a folder that is not empty was used"
 [[ $output == *"output folder $work/full is not empty"* ]] || fail "full folder: $output"
+
+# A disk that fills up as rar starts: a disk of its own, which rar's wrapper fills.
+if [ "$(id -u)" -eq 0 ]; then
+  mkdir small fillrar
+  printf '#!/bin/sh\ncat /dev/zero >"%s" 2>/dev/null\nexec %s "$@"\n' "$work/small/filler" "$(command -v rar)" >fillrar/rar
+  chmod +x fillrar/rar
+  room=$(($(du -sk medium/disk1 | cut -f1) + $(find medium/disk1 -type f -printf '%s\n' | sort -n | tail -n 1) / 1024 + 4096))
+  mount -t tmpfs -o size=${room}k tmpfs small
+  output=$(PATH=$work/fillrar:$PATH "$repo/tools/make-medium" "${good[@]}" game small/medium 2>&1) && fail "a full disk took the medium"
+  [[ $output == *"the disk holding $work/small is full"* ]] || fail "full disk: $output"
+  [ "$(ls -A small)" = filler ] || fail "the full disk keeps $(ls -A small)"
+else
+  echo "SKIP: a full disk needs root (a tmpfs of its own)"
+fi
 exit $((failures > 0))
