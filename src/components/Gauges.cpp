@@ -31,7 +31,7 @@ void TBltBitmap::MakeLike(const TBitmap& templ) {
 }
 
 TGauge::TGauge(TComponent* owner) : TGraphicControl(owner) {
-    SetControlStyle(ControlStyle() | csFramed | csOpaque);
+    SetControlStyle(ControlStyle() | csOpaque);
     SetBounds(0, 0, 100, 100);
 }
 

@@ -12,12 +12,6 @@ TCustomScrollText::TCustomScrollText(TComponent* owner) : TGraphicControl(owner)
     items_.Add("ScrollText");
     SetBounds(Left(), Top(), 200, 20);
     SetColor(clBtnFace);
-    steps_ = 80;
-    currentStep_ = 0;
-    depth_ = 1;
-    continuous_ = true;
-    textStyle_ = TTextStyle::tsNormal;
-    alignment_ = TAlignment::taCenter;
     TFont font;
     font.SetName("Arial");
     font.SetSize(10);
@@ -26,7 +20,6 @@ TCustomScrollText::TCustomScrollText(TComponent* owner) : TGraphicControl(owner)
 
     timer_ = new TTimer(this);
     timer_->SetEnabled(false);
-    speed_ = 100;
     timer_->OnTimer = [this](TObject* sender) { TimerTick(sender); };
     timer_->SetInterval(speed_);
     // Applied as a property write: a new control scrolls from the start.

@@ -7,12 +7,15 @@
 #include "framework/Dialogs.h"
 #include "music/tunedll.h"
 
-std::function<void(const std::string&, const std::string&)> seams::hooks::musicFailure;
+std::function<void(const std::string&, const std::string&)>& seams::hooks::MusicFailureHook() {
+    static std::function<void(const std::string&, const std::string&)> action;
+    return action;
+}
 
 void MusicFailure(const std::string& caption) {
     const char* text = TUNEgetErrorMessage(TUNEgetLastError());
-    if (seams::hooks::musicFailure) {
-        seams::hooks::musicFailure(caption, text ? text : "");
+    if (const auto& action = seams::hooks::MusicFailureHook()) {
+        action(caption, text ? text : "");
         return;
     }
     MessageBox(text ? text : "", caption, MB_OK);

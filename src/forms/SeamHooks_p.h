@@ -8,6 +8,6 @@
 namespace seams::hooks {
 
 // Takes the place of MusicFailure's box and the end of the program.
-extern std::function<void(const std::string& caption, const std::string& text)> musicFailure;
+std::function<void(const std::string& caption, const std::string& text)>& MusicFailureHook();
 
 }  // namespace seams::hooks

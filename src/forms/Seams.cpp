@@ -7,10 +7,6 @@
 namespace seams {
 
 MusicFailureScope::MusicFailureScope(Action action)
-    : saved_(std::exchange(hooks::musicFailure, std::move(action))) {}
-
-MusicFailureScope::~MusicFailureScope() {
-    hooks::musicFailure = std::move(saved_);
-}
+    : ScopedReplace(hooks::MusicFailureHook(), std::move(action)) {}
 
 }  // namespace seams

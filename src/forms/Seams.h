@@ -1,13 +1,13 @@
 // Test seams of the installer's windows. Linked into tests and benchmarks only (the
 // forms_seams library); the program has none.
 //
-// Each guard installs its replacement when constructed and puts back what was there before
-// when destroyed. Guards nest: the innermost (last constructed) one wins, and they must be
-// destroyed in reverse order of construction. Guards are not copyable.
+// Each guard is a ScopedReplace of one hook (see ScopedReplace.h for nesting).
 #pragma once
 
 #include <functional>
 #include <string>
+
+#include "platform/ScopedReplace.h"
 
 namespace seams {
 
@@ -15,16 +15,11 @@ namespace seams {
 // end of the program, the action receives the box's caption and the library's text for its
 // last error, and MusicFailure returns; its caller then stops what it was doing. An empty
 // action brings the box and the end back.
-class MusicFailureScope {
+class MusicFailureScope
+    : ScopedReplace<std::function<void(const std::string& caption, const std::string& text)>> {
   public:
-    using Action = std::function<void(const std::string& caption, const std::string& text)>;
+    using Action = Value;
     explicit MusicFailureScope(Action action);
-    ~MusicFailureScope();
-    MusicFailureScope(const MusicFailureScope&) = delete;
-    MusicFailureScope& operator=(const MusicFailureScope&) = delete;
-
-  private:
-    Action saved_;
 };
 
 }  // namespace seams

@@ -1,12 +1,22 @@
 #include "forms/Unit3.h"
 
 #include "forms/InstallOptions.h"
+#include "forms/Placement.h"
 #include "forms/Unit2.h"
 #include "framework/Dialogs.h"
 #include "framework/SysUtils.h"
 #include "platform/Platform.h"
 
 TForm3* Form3 = nullptr;
+
+namespace {
+
+constexpr Placement kLabel1{11, 8, 45, 13};
+constexpr Placement kEdit1{9, 25, 264, 21};
+constexpr Placement kSpeedButton1{16, 69, 97, 22};
+constexpr Placement kSpeedButton2{168, 69, 97, 22};
+
+}  // namespace
 
 TForm3::TForm3(TComponent* owner) : TForm(owner) {
     ReadState([this] {
@@ -16,23 +26,15 @@ TForm3::TForm3(TComponent* owner) : TForm(owner) {
         SetBorderIcons(0);
         SetClientSize(282, 101);
 
-        Label1 = new TLabel(this);
-        Label1->SetBounds(11, 8, 45, 13);
+        Label1 = place(this, new TLabel(this), kLabel1);
         Label1->SetCaption("Dir name:");
-        Label1->SetParent(this);
-        Edit1 = new TEdit(this);
-        Edit1->SetBounds(9, 25, 264, 21);
+        Edit1 = place(this, new TEdit(this), kEdit1);
         Edit1->SetTabOrder(0);
         Edit1->SetText("Edit1");
-        Edit1->SetParent(this);
-        SpeedButton1 = new TSpeedButton(this);
-        SpeedButton1->SetBounds(16, 69, 97, 22);
+        SpeedButton1 = place(this, new TSpeedButton(this), kSpeedButton1);
         SpeedButton1->SetCaption("&Ok");
-        SpeedButton1->SetParent(this);
-        SpeedButton2 = new TSpeedButton(this);
-        SpeedButton2->SetBounds(168, 69, 97, 22);
+        SpeedButton2 = place(this, new TSpeedButton(this), kSpeedButton2);
         SpeedButton2->SetCaption("&Cancel");
-        SpeedButton2->SetParent(this);
     });
     OnActivate = [this](TObject* s) { FormActivate(s); };
     SpeedButton1->OnClick = [this](TObject* s) { SpeedButton1Click(s); };

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "forms/InstallOptions.h"
+#include "forms/Placement.h"
 #include "framework/SysUtils.h"
 #include "framework/Utf8.h"
 #include "platform/Platform.h"
@@ -18,6 +19,9 @@ namespace {
 
 // The message line keeps at most this many characters, as the one-line text box holds.
 constexpr size_t kMessageLength = 255;
+
+// One pixel wider than the client area: its right edge is cut off.
+constexpr Placement kMemo1{0, 0, 515, 422};
 
 }  // namespace
 
@@ -30,10 +34,8 @@ TForm4::TForm4(TComponent* owner) : TForm(owner) {
         SetColor(clBtnFace);
         SetClientSize(514, 422);
 
-        // One pixel wider than the client area: its right edge is cut off.
-        Memo1 = new TMemo(this);
+        Memo1 = place(this, new TMemo(this), kMemo1);
         Memo1->SetName("Memo1");
-        Memo1->SetBounds(0, 0, 515, 422);
         Memo1->SetColor(clBlack);
         Memo1->Font().SetName("Terminal");
         Memo1->Font().SetHeight(-11);
@@ -43,7 +45,6 @@ TForm4::TForm4(TComponent* owner) : TForm(owner) {
         Memo1->SetScrollBars(TScrollStyle::ssBoth);
         Memo1->SetWantTabs(true);
         Memo1->SetTabOrder(0);
-        Memo1->SetParent(this);
     });
     OnActivate = [this](TObject* s) { FormActivate(s); };
     Memo1->OnClick = [this](TObject* s) { Memo1Click(s); };

@@ -79,7 +79,7 @@ class TApplication : public TComponent, public TFormHost {
     std::vector<TForm*> activationOrder_;  // most recent last
     std::vector<std::pair<int, TAppHook>> hooks_;
     int nextHookId_ = 1;
-    uintptr_t lastHandle_ = 0x100;
+    uintptr_t lastHandle_ = FirstHandle;
     bool terminated_ = false;
     bool ownsQtApp_ = false;
     QImage icon_;

@@ -13,7 +13,7 @@ std::vector<TComponent*>* loadingList = nullptr;
 TComponent::TComponent(TComponent* owner) : owner_(owner) {
     if (owner_) owner_->components_.push_back(this);
     if (loadingDepth > 0) {
-        state_ |= csLoading | csReading;
+        state_ |= csLoading;
         if (loadingList) loadingList->push_back(this);
     }
 }
@@ -21,7 +21,7 @@ TComponent::TComponent(TComponent* owner) : owner_(owner) {
 TComponent::~TComponent() {
     state_ |= csDestroying;
     DestroyComponents();
-    if (owner_) owner_->RemoveComponent(this);
+    if (owner_) owner_->removeComponent(this);
     if (loadingList) std::erase(*loadingList, this);
 }
 
@@ -34,7 +34,7 @@ void TComponent::DestroyComponents() {
     }
 }
 
-void TComponent::RemoveComponent(TComponent* c) {
+void TComponent::removeComponent(TComponent* c) {
     std::erase(components_, c);
 }
 
@@ -58,7 +58,7 @@ void TComponent::ReadState(const std::function<void()>& build) {
     }
     --loadingDepth;
     loadingList = outer;
-    for (TComponent* c : created) c->state_ &= ~(csLoading | csReading);
+    for (TComponent* c : created) c->state_ &= ~(csLoading);
     if (outer) outer->insert(outer->end(), created.begin(), created.end());
     if (loadingDepth == 0)
         for (TComponent* c : created) c->Loaded();

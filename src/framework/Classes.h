@@ -15,7 +15,6 @@ using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 enum TComponentStateFlag : unsigned {
     csLoading = 0x1,
-    csReading = 0x2,
     csDestroying = 0x8,
     csDesigning = 0x10,
 };
@@ -56,7 +55,7 @@ class TComponent : public TObject {
     void DestroyComponents();
 
   private:
-    void RemoveComponent(TComponent* c);
+    void removeComponent(TComponent* c);
 
     TComponent* owner_;
     std::string name_;

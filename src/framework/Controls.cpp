@@ -12,8 +12,7 @@
 #include "framework/Controls_p.h"
 #include "framework/ScreenUpdates.h"
 
-// ---- Dispatch
-// ------------------------------------------------------------------------------------
+// ---- Dispatch -----------------------------------------------------------------------------------
 
 namespace {
 
@@ -66,8 +65,7 @@ TMouseButton MouseButtonOf(Qt::MouseButton b) {
     return TMouseButton::mbLeft;
 }
 
-// ---- TControl
-// ------------------------------------------------------------------------------------
+// ---- TControl -----------------------------------------------------------------------------------
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {
     font_.OnChange = [this](TFont*) { FontChanged(); };
@@ -209,8 +207,7 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (wasDown && enabled_ && ClientRect().Contains(x, y)) Click();
 }
 
-// ---- TGraphicControl
-// -----------------------------------------------------------------------------
+// ---- TGraphicControl ----------------------------------------------------------------------------
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {
     SetWidget(new ControlWidget(this));
@@ -247,8 +244,7 @@ void TGraphicControl::Invalidate() {
     if (widget_) screen_updates::Request(widget_);
 }
 
-// ---- TWinControl
-// ---------------------------------------------------------------------------------
+// ---- TWinControl --------------------------------------------------------------------------------
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 
@@ -287,8 +283,7 @@ bool TWinControl::Focused() const {
     return widget_ && widget_->hasFocus();
 }
 
-// ---- ControlWidget
-// -------------------------------------------------------------------------------
+// ---- ControlWidget ------------------------------------------------------------------------------
 
 ControlWidget::ControlWidget(TControl* control, QWidget* parent)
     : QWidget(parent), control_(control), alive_(control) {

@@ -45,9 +45,6 @@ using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 
 enum TControlStyleFlag : unsigned {
     csOpaque = 0x1,
-    csFramed = 0x2,
-    csClickEvents = 0x4,
-    csCaptureMouse = 0x8,
 };
 
 class TControl : public TComponent {
@@ -153,7 +150,7 @@ class TControl : public TComponent {
     TColor color_ = clBtnFace;
     TFont font_;
     TPopupMenu* popupMenu_ = nullptr;
-    unsigned controlStyle_ = csClickEvents | csCaptureMouse;
+    unsigned controlStyle_ = 0;
     // Expires with the control; see TControlGuard.
     std::shared_ptr<const char> lifeToken_ = std::make_shared<const char>(0);
 
@@ -197,7 +194,6 @@ class TGraphicControl : public TControl {
 
   private:
     void paintSurface();
-    void showSurface(class QPainter& p);
 
     QImage surface_;
     TCanvas canvas_;

@@ -11,7 +11,10 @@
 #include "framework/SeamHooks_p.h"
 #include "framework/StdCtrls.h"
 
-std::function<int(const TDialogInfo&)> seams::hooks::dialogResponder;
+std::function<int(const TDialogInfo&)>& seams::hooks::DialogHook() {
+    static std::function<int(const TDialogInfo&)> responder;
+    return responder;
+}
 
 namespace {
 
@@ -184,12 +187,12 @@ class TMessageForm : public TForm {
 int runDialog(TDialogInfo info) {
     auto form = std::make_unique<TMessageForm>(info);
     info.Form = form.get();
-    if (seams::hooks::dialogResponder) {
+    if (seams::hooks::DialogHook()) {
         TForm* f = form.get();
         // Answer from inside the dialog's own modal loop, once it is up and active.
         QTimer::singleShot(0, f->Window(), [info, f] {
             Dispatch([&] {
-                const auto& respond = seams::hooks::dialogResponder;
+                const auto& respond = seams::hooks::DialogHook();
                 int r = respond ? respond(info) : mrNone;
                 if (r != mrNone) f->SetModalResult(r);
             });

@@ -110,8 +110,7 @@ void InstallFormInputFilter() {
     qApp->installEventFilter(&router);
 }
 
-// ---- TForm
-// ---------------------------------------------------------------------------------------
+// ---- TForm --------------------------------------------------------------------------------------
 
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
     accessibility::Install();
@@ -278,7 +277,7 @@ uintptr_t TForm::Handle() {
 }
 
 void TForm::CreateWnd() {
-    handle_ = FormHost ? FormHost->NewHandle() : 0x100;
+    handle_ = FormHost ? FormHost->NewHandle() : TFormHost::FirstHandle;
     layoutWindow();
     RedrawFrame();
 }
@@ -527,8 +526,7 @@ void TForm::ContextPopup(int x, int y) {
     PopupMenu()->Popup(global.x(), global.y());
 }
 
-// ---- FormWindow
-// ----------------------------------------------------------------------------------
+// ---- FormWindow ---------------------------------------------------------------------------------
 
 FormWindow::FormWindow(TForm* form)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), form_(form) {

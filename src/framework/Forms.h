@@ -43,6 +43,8 @@ class TFormHost {
     virtual const QImage& Icon() const = 0;
     // A new window handle (each creation of a window gets a fresh one).
     virtual uintptr_t NewHandle() = 0;
+    // Handles count up from this one, which a form made without an application has.
+    static constexpr uintptr_t FirstHandle = 0x100;
 
   protected:
     ~TFormHost() = default;

@@ -51,7 +51,7 @@ class KeyScan {
             }
             char c = *p++;
             if (c == '\n') {
-                EndLine();
+                endLine();
                 continue;
             }
             switch (state_) {
@@ -69,7 +69,7 @@ class KeyScan {
                     break;
                 case State::Section:
                     if (c == ']') {
-                        EndSection();
+                        endSection();
                         state_ = State::Skip;
                     } else {
                         addToName(c);
@@ -106,7 +106,7 @@ class KeyScan {
 
     // The end of the file ends its last line.
     void Finish() {
-        if (!found_) EndLine();
+        if (!found_) endLine();
     }
     bool Found() const { return found_; }
 
@@ -129,13 +129,13 @@ class KeyScan {
     void addToName(char c) {
         if (name_.size() <= kNameLimit) name_ += c;
     }
-    void EndSection() {
+    void endSection() {
         size_t b = 0;
         while (b < name_.size() && blank(name_[b])) ++b;
         inSection_ = name_.size() <= kNameLimit && sameText(trimEnd(name_.substr(b)), section_);
     }
-    void EndLine() {
-        if (state_ == State::Section) EndSection();
+    void endLine() {
+        if (state_ == State::Section) endSection();
         if (state_ == State::ValueStart || state_ == State::Value) found_ = true;
         state_ = State::LineStart;
     }

@@ -9,10 +9,10 @@ struct TDialogInfo;
 namespace seams::hooks {
 
 // Answers a message dialog once it is up; returns the modal result to close it with.
-extern std::function<int(const TDialogInfo&)> dialogResponder;
+std::function<int(const TDialogInfo&)>& DialogHook();
 // Whether the non-client metrics can be read.
-extern std::function<bool()> nonClientMetricsAvailable;
+std::function<bool()>& NonClientMetricsHook();
 // The screen's bits per pixel.
-extern std::function<int()> screenColorDepth;
+std::function<int()>& ScreenDepthHook();
 
 }  // namespace seams::hooks

@@ -6,27 +6,20 @@
 
 namespace seams {
 
-DialogScope::DialogScope(Responder responder)
-    : saved_(std::exchange(hooks::dialogResponder, std::move(responder))) {}
-
-DialogScope::~DialogScope() {
-    hooks::dialogResponder = std::move(saved_);
+namespace {
+std::function<int()> depthOf(int bitsPerPixel) {
+    if (bitsPerPixel <= 0) return {};
+    return [bitsPerPixel] { return bitsPerPixel; };
 }
+}  // namespace
+
+DialogScope::DialogScope(Responder responder)
+    : ScopedReplace(hooks::DialogHook(), std::move(responder)) {}
 
 NonClientMetricsScope::NonClientMetricsScope(bool available)
-    : saved_(std::exchange(hooks::nonClientMetricsAvailable, [available] { return available; })) {}
-
-NonClientMetricsScope::~NonClientMetricsScope() {
-    hooks::nonClientMetricsAvailable = std::move(saved_);
-}
+    : ScopedReplace(hooks::NonClientMetricsHook(), [available] { return available; }) {}
 
 ScreenDepthScope::ScreenDepthScope(int bitsPerPixel)
-    : saved_(std::exchange(hooks::screenColorDepth, std::function<int()>())) {
-    if (bitsPerPixel > 0) hooks::screenColorDepth = [bitsPerPixel] { return bitsPerPixel; };
-}
-
-ScreenDepthScope::~ScreenDepthScope() {
-    hooks::screenColorDepth = std::move(saved_);
-}
+    : ScopedReplace(hooks::ScreenDepthHook(), depthOf(bitsPerPixel)) {}
 
 }  // namespace seams

@@ -17,8 +17,7 @@
 #include "framework/TextLayout.h"
 #include "framework/Utf8.h"
 
-// ---- TLabel
-// --------------------------------------------------------------------------------------
+// ---- TLabel -------------------------------------------------------------------------------------
 
 TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
     SetBounds(0, 0, 65, 17);
@@ -124,8 +123,7 @@ void TLabel::Paint() {
     c.DrawText(caption_, r, textFlags());
 }
 
-// ---- toolkit widgets
-// -----------------------------------------------------------------------------
+// ---- toolkit widgets ----------------------------------------------------------------------------
 
 void ApplyFont(QWidget* w, const TFont& font) {
     w->setFont(font.ToQFont());

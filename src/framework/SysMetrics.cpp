@@ -6,8 +6,14 @@
 
 #include "framework/SeamHooks_p.h"
 
-std::function<bool()> seams::hooks::nonClientMetricsAvailable;
-std::function<int()> seams::hooks::screenColorDepth;
+std::function<bool()>& seams::hooks::NonClientMetricsHook() {
+    static std::function<bool()> available;
+    return available;
+}
+std::function<int()>& seams::hooks::ScreenDepthHook() {
+    static std::function<int()> depth;
+    return depth;
+}
 
 int GetSystemMetrics(int index) {
     static const std::map<int, int> table = {
@@ -36,7 +42,7 @@ TFont StockSystemFont() {
 }
 
 bool GetCaptionFont(TFont& font) {
-    if (seams::hooks::nonClientMetricsAvailable && !seams::hooks::nonClientMetricsAvailable())
+    if (const auto& available = seams::hooks::NonClientMetricsHook(); available && !available())
         return false;
     font.SetName(kDefaultFontName);
     font.SetHeight(kDefaultFontHeight);
@@ -45,7 +51,7 @@ bool GetCaptionFont(TFont& font) {
 }
 
 int ScreenColorDepth() {
-    if (seams::hooks::screenColorDepth) return seams::hooks::screenColorDepth();
+    if (const auto& depth = seams::hooks::ScreenDepthHook()) return depth();
     QScreen* s = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
     return s ? s->depth() : 24;
 }

@@ -6,9 +6,11 @@
 // there when it is loaded.
 #pragma once
 
+#include <atomic>
+
 namespace seams::hooks {
 
 // True when TUNEinit is to fail with TUNE_ERROR_AUDIO.
-[[gnu::weak, gnu::visibility("default")]] bool TuneInitFails();
+[[gnu::weak, gnu::visibility("default")]] std::atomic<bool>& TuneInitFailureHook();
 
 }  // namespace seams::hooks

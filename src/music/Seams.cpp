@@ -1,24 +1,16 @@
 #include "music/Seams.h"
 
-#include <atomic>
-
 #include "music/SeamHooks_p.h"
 
-namespace {
-// The library asks from whichever thread calls it.
-std::atomic<bool> initFails{false};
-}  // namespace
-
-bool seams::hooks::TuneInitFails() {
-    return initFails;
+std::atomic<bool>& seams::hooks::TuneInitFailureHook() {
+    // The library asks from whichever thread calls it.
+    static std::atomic<bool> fails{false};
+    return fails;
 }
 
 namespace seams {
 
-TuneInitFailureScope::TuneInitFailureScope(bool fails) : saved_(initFails.exchange(fails)) {}
-
-TuneInitFailureScope::~TuneInitFailureScope() {
-    initFails = saved_;
-}
+TuneInitFailureScope::TuneInitFailureScope(bool fails)
+    : ScopedReplace(hooks::TuneInitFailureHook(), fails) {}
 
 }  // namespace seams

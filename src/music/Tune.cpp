@@ -114,7 +114,8 @@ class Library {
 
     int Init() {
         if (initialised_) return TUNE_OK;
-        if (seams::hooks::TuneInitFails && seams::hooks::TuneInitFails()) return TUNE_ERROR_AUDIO;
+        if (seams::hooks::TuneInitFailureHook && seams::hooks::TuneInitFailureHook())
+            return TUNE_ERROR_AUDIO;
         // SDL would take SIGINT and SIGTERM for a quit event nobody reads: the program
         // must still end when it is told to.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -128,12 +129,12 @@ class Library {
         if (running_) return TUNE_OK;
         frames_ = FramesFor(pollRate);
         scratch_.assign(static_cast<size_t>(frames_) * 2, 0);
-        if (sdl_ && OpenDevice()) {
+        if (sdl_ && openDevice()) {
             SDL_PauseAudioDevice(device_, 0);
         } else {
             try {
                 stopSilent_ = false;
-                silent_ = std::thread([this] { SilentLoop(); });
+                silent_ = std::thread([this] { silentLoop(); });
             } catch (const std::system_error&) {
                 return TUNE_ERROR_AUDIO;
             }
@@ -164,7 +165,7 @@ class Library {
         ModulePtr probe = Decode(module.data);
         if (!probe) return TUNE_ERROR_NOT_A_MODULE;
         module.info = Describe(probe.get());
-        handle = NextHandle();
+        handle = nextHandle();
         modules_.emplace(handle, std::move(module));
         return TUNE_OK;
     }
@@ -182,7 +183,7 @@ class Library {
         if (!play->decoder) return TUNE_ERROR_NOT_A_MODULE;
         openmpt_module_set_repeat_count(play->decoder.get(), loop ? -1 : 0);
         play->module = module;
-        play->handle = handle = NextHandle();
+        play->handle = handle = nextHandle();
         std::lock_guard<std::mutex> lock(mix_);
         plays_.push_back(std::move(play));
         return TUNE_OK;
@@ -229,19 +230,19 @@ class Library {
     }
 
   private:
-    TUNEhandle NextHandle() {
+    TUNEhandle nextHandle() {
         if (++lastHandle_ == 0) ++lastHandle_;
         return lastHandle_;
     }
 
-    bool OpenDevice() {
+    bool openDevice() {
         SDL_AudioSpec want{};
         want.freq = kRate;
         want.format = AUDIO_S16SYS;
         want.channels = 2;
         want.samples = static_cast<Uint16>(frames_);
         want.callback = [](void* self, Uint8* out, int len) {
-            static_cast<Library*>(self)->Mix(reinterpret_cast<int16_t*>(out), len / 4);
+            static_cast<Library*>(self)->mix(reinterpret_cast<int16_t*>(out), len / 4);
         };
         want.userdata = this;
         SDL_AudioSpec have{};
@@ -250,7 +251,7 @@ class Library {
     }
 
     // Runs on the output thread: mixes every play into out (16-bit stereo).
-    void Mix(int16_t* out, int frames) {
+    void mix(int16_t* out, int frames) {
         std::fill(out, out + static_cast<size_t>(frames) * 2, int16_t{0});
         std::lock_guard<std::mutex> lock(mix_);
         bool first = true;
@@ -282,14 +283,14 @@ class Library {
 
     // The output without a sound device: mixes and discards at real-time pace, so that
     // plays advance, end and loop just as they would be heard.
-    void SilentLoop() {
+    void silentLoop() {
         std::vector<int16_t> buffer(static_cast<size_t>(frames_) * 2);
         const auto period = std::chrono::microseconds(1000000LL * frames_ / kRate);
         auto next = std::chrono::steady_clock::now();
         std::unique_lock<std::mutex> lock(silentMutex_);
         while (!stopSilent_) {
             lock.unlock();
-            Mix(buffer.data(), frames_);
+            mix(buffer.data(), frames_);
             lock.lock();
             next += period;
             auto now = std::chrono::steady_clock::now();

@@ -1,4 +1,5 @@
-// The platform's replaceable parts, as its units consult them. Only the layer's own .cpp
+// The platform's replaceable parts, as its units consult them: the drive map, which the
+// seams save and restore, and the hooks, which are empty in the program. Only the layer's own .cpp
 // files and Seams.cpp include this header: outside the layer, the guards of Seams.h are the
 // only way to change them, and only tests and benchmarks link those.
 #pragma once
@@ -10,7 +11,7 @@
 
 #include "platform/Platform.h"
 
-namespace platform::hooks {
+namespace platform {
 
 // The process's drive map and the current directory of each drive.
 struct DriveMapState {
@@ -26,11 +27,15 @@ DriveMapState& DriveMap();
 // drive's current directory its root, no drive entered.
 void InstallDrives(std::vector<Drive> drives);
 
+}  // namespace platform
+
+namespace seams::hooks {
+
 // A native file ProgramFileName reports instead of the running program; "" for none.
 std::string& ProgramFileHook();
 // When set, answers GetDiskFreeSpace instead of the file system.
-std::function<unsigned(const std::string& root, DiskSpace& space)>& DiskSpaceHook();
+std::function<unsigned(const std::string& root, platform::DiskSpace& space)>& DiskSpaceHook();
 // When set, opens paths instead of the desktop's handler; receives the platform path.
 std::function<unsigned(const std::string& path)>& ShellOpenHook();
 
-}  // namespace platform::hooks
+}  // namespace seams::hooks

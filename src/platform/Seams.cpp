@@ -4,20 +4,17 @@
 
 namespace seams {
 
-namespace hooks = platform::hooks;
-
 DriveMapScope::DriveMapScope(std::vector<platform::Drive> drives)
-    : saved_(std::make_unique<hooks::DriveMapState>(hooks::DriveMap())) {
-    hooks::InstallDrives(std::move(drives));
+    : replaced_(std::make_unique<ScopedReplace<platform::DriveMapState>>(platform::DriveMap(),
+                                                                         platform::DriveMap())) {
+    platform::InstallDrives(std::move(drives));
 }
 
-DriveMapScope::~DriveMapScope() {
-    hooks::DriveMap() = *saved_;
-}
+DriveMapScope::~DriveMapScope() = default;
 
 namespace {
 platform::Drive* driveOf(char letter) {
-    for (platform::Drive& d : hooks::DriveMap().drives)
+    for (platform::Drive& d : platform::DriveMap().drives)
         if (d.Letter == platform::AsciiLower(letter)) return &d;
     return nullptr;
 }
@@ -43,28 +40,13 @@ DriveReadyScope::~DriveReadyScope() {
     }
 }
 
-ProgramFileScope::ProgramFileScope(std::string nativePath) : saved_(hooks::ProgramFileHook()) {
-    hooks::ProgramFileHook() = std::move(nativePath);
-}
+ProgramFileScope::ProgramFileScope(std::string nativePath)
+    : ScopedReplace(hooks::ProgramFileHook(), std::move(nativePath)) {}
 
-ProgramFileScope::~ProgramFileScope() {
-    hooks::ProgramFileHook() = saved_;
-}
+DiskSpaceScope::DiskSpaceScope(DiskSpaceQuery query)
+    : ScopedReplace(hooks::DiskSpaceHook(), std::move(query)) {}
 
-DiskSpaceScope::DiskSpaceScope(DiskSpaceQuery query) : saved_(hooks::DiskSpaceHook()) {
-    hooks::DiskSpaceHook() = std::move(query);
-}
-
-DiskSpaceScope::~DiskSpaceScope() {
-    hooks::DiskSpaceHook() = std::move(saved_);
-}
-
-ShellOpenScope::ShellOpenScope(ShellOpenHandler handler) : saved_(hooks::ShellOpenHook()) {
-    hooks::ShellOpenHook() = std::move(handler);
-}
-
-ShellOpenScope::~ShellOpenScope() {
-    hooks::ShellOpenHook() = std::move(saved_);
-}
+ShellOpenScope::ShellOpenScope(ShellOpenHandler handler)
+    : ScopedReplace(hooks::ShellOpenHook(), std::move(handler)) {}
 
 }  // namespace seams

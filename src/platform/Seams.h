@@ -2,9 +2,8 @@
 // their lifetime. Only tests and benchmarks link them (library platform_seams); the program
 // has no way to replace these parts.
 //
-// Guards nest: the one made last wins, and each destructor puts back what was there when it
-// was made, so they are destroyed in the reverse order of their making (as scopes are).
-// None is copyable.
+// Each guard is a ScopedReplace of one part (see ScopedReplace.h for nesting); the drive
+// ready guard, which changes one entry of the map, follows the same rules.
 #pragma once
 
 #include <functional>
@@ -13,8 +12,9 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/ScopedReplace.h"
 
-namespace platform::hooks {
+namespace platform {
 struct DriveMapState;
 }
 
@@ -28,11 +28,10 @@ class DriveMapScope {
   public:
     explicit DriveMapScope(std::vector<platform::Drive> drives);
     ~DriveMapScope();
-    DriveMapScope(const DriveMapScope&) = delete;
-    DriveMapScope& operator=(const DriveMapScope&) = delete;
 
   private:
-    std::unique_ptr<platform::hooks::DriveMapState> saved_;
+    // Behind a pointer: the map's type is the layer's own.
+    std::unique_ptr<ScopedReplace<platform::DriveMapState>> replaced_;
 };
 
 // Takes the medium out of the drive of letter (ready false) or puts it in (true); the
@@ -54,43 +53,25 @@ class DriveReadyScope {
 
 // Makes platform::ProgramFileName report another file, given as a native path (the
 // program's settings and medium are looked for beside it).
-class ProgramFileScope {
+class ProgramFileScope : ScopedReplace<std::string> {
   public:
     explicit ProgramFileScope(std::string nativePath);
-    ~ProgramFileScope();
-    ProgramFileScope(const ProgramFileScope&) = delete;
-    ProgramFileScope& operator=(const ProgramFileScope&) = delete;
-
-  private:
-    std::string saved_;
 };
 
 // Answers platform::GetDiskFreeSpace: the query receives the root as the caller gave it,
 // fills space and returns 0 or a platform error code, which the caller gets.
 using DiskSpaceQuery = std::function<unsigned(const std::string& root, platform::DiskSpace& space)>;
-class DiskSpaceScope {
+class DiskSpaceScope : ScopedReplace<DiskSpaceQuery> {
   public:
     explicit DiskSpaceScope(DiskSpaceQuery query);
-    ~DiskSpaceScope();
-    DiskSpaceScope(const DiskSpaceScope&) = delete;
-    DiskSpaceScope& operator=(const DiskSpaceScope&) = delete;
-
-  private:
-    DiskSpaceQuery saved_;
 };
 
 // Replaces the desktop's handler behind platform::ShellOpen: the handler receives the
 // platform path and returns what ShellOpen returns (above 32 for success).
 using ShellOpenHandler = std::function<unsigned(const std::string& path)>;
-class ShellOpenScope {
+class ShellOpenScope : ScopedReplace<ShellOpenHandler> {
   public:
     explicit ShellOpenScope(ShellOpenHandler handler);
-    ~ShellOpenScope();
-    ShellOpenScope(const ShellOpenScope&) = delete;
-    ShellOpenScope& operator=(const ShellOpenScope&) = delete;
-
-  private:
-    ShellOpenHandler saved_;
 };
 
 }  // namespace seams

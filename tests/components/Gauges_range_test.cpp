@@ -31,7 +31,6 @@ TEST_F(Range, Defaults) {
     EXPECT_EQ(g.BorderStyle(), TBorderStyle::bsSingle);
     EXPECT_EQ(g.ForeColor(), clBlack);
     EXPECT_EQ(g.BackColor(), clWhite);
-    EXPECT_TRUE(g.ControlStyle() & csFramed);
     EXPECT_TRUE(g.ControlStyle() & csOpaque);
     EXPECT_EQ(static_cast<int>(TGaugeKind::gkNeedle), 4);
 }

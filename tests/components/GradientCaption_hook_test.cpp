@@ -222,8 +222,7 @@ TEST_F(CaptionHook, NumColorsIsClampedAboveAndIgnoredBelow) {
     }
 }
 
-// ---- Fonts
-// ---------------------------------------------------------------------------------------
+// ---- Fonts --------------------------------------------------------------------------------------
 
 TEST_F(CaptionHook, PartsStartWithTheCaptionFontAndFollowTheirKind) {
     const TFont& sys = gc->SystemFont();

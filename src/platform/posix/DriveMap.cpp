@@ -22,7 +22,7 @@ void TrimRoot(Drive& d) {
 }
 
 void EnsureLoaded() {
-    hooks::DriveMapState& s = hooks::DriveMap();
+    DriveMapState& s = DriveMap();
     if (s.loaded) return;
     s.loaded = true;
     const char* env = std::getenv("INSTALLER_DRIVES");
@@ -32,7 +32,7 @@ void EnsureLoaded() {
         if (!parsed)
             std::fprintf(stderr, "INSTALLER_DRIVES is malformed; the default drives apply\n");
     }
-    hooks::InstallDrives(parsed ? *parsed : DefaultDrives());
+    InstallDrives(parsed ? *parsed : DefaultDrives());
 }
 
 namespace {
@@ -50,7 +50,7 @@ void followDevice(Drive& d) {
     std::string root = found->MountPoint == "/" ? "" : found->MountPoint;
     if (root != d.NativeRoot) {
         d.NativeRoot = root;
-        hooks::DriveMap().currentPerDrive[d.Letter] = NativeRootDir(d);
+        DriveMap().currentPerDrive[d.Letter] = NativeRootDir(d);
     }
 }
 
@@ -59,7 +59,7 @@ void followDevice(Drive& d) {
 Drive* FindDrive(char letter) {
     EnsureLoaded();
     letter = AsciiLower(letter);
-    for (Drive& d : hooks::DriveMap().drives)
+    for (Drive& d : DriveMap().drives)
         if (d.Letter == letter) {
             followDevice(d);
             return &d;
@@ -80,7 +80,7 @@ const Drive* DriveOfNative(const std::string& native) {
     EnsureLoaded();
     const Drive* best = nullptr;
     size_t bestLen = 0;
-    for (const Drive& d : hooks::DriveMap().drives) {
+    for (const Drive& d : DriveMap().drives) {
         if (!d.Device.empty() && !d.Ready) continue;
         if (Holds(d, native) && (best == nullptr || d.NativeRoot.size() > bestLen)) {
             best = &d;
@@ -94,8 +94,8 @@ const Drive* DriveOfNative(const std::string& native) {
 // still holds it, else the drive whose root holds it.
 const Drive* CurrentDriveOf(const std::string& nativeCwdPath) {
     EnsureLoaded();
-    for (const Drive& d : hooks::DriveMap().drives)
-        if (d.Letter == hooks::DriveMap().currentDrive && (d.Device.empty() || d.Ready) &&
+    for (const Drive& d : DriveMap().drives)
+        if (d.Letter == DriveMap().currentDrive && (d.Device.empty() || d.Ready) &&
             Holds(d, nativeCwdPath))
             return &d;
     return DriveOfNative(nativeCwdPath);
@@ -176,10 +176,8 @@ std::vector<Drive> DrivesFromMounts(const std::vector<MountEntry>& mounts, const
 
 const std::vector<Drive>& Drives() {
     EnsureLoaded();
-    return hooks::DriveMap().drives;
+    return DriveMap().drives;
 }
-
-namespace hooks {
 
 DriveMapState& DriveMap() {
     static DriveMapState s;
@@ -198,8 +196,6 @@ void InstallDrives(std::vector<Drive> drives) {
     s.currentDrive = 0;
     for (const Drive& d : s.drives) s.currentPerDrive[d.Letter] = NativeRootDir(d);
 }
-
-}  // namespace hooks
 
 std::optional<std::vector<Drive>> ParseDriveMap(const std::string& text) {
     std::vector<Drive> out;

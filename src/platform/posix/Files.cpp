@@ -12,6 +12,11 @@
 #include "platform/SeamHooks_p.h"
 #include "platform/posix/PosixDrives.h"
 
+std::function<unsigned(const std::string&, platform::DiskSpace&)>& seams::hooks::DiskSpaceHook() {
+    static std::function<unsigned(const std::string&, platform::DiskSpace&)> query;
+    return query;
+}
+
 namespace platform {
 
 using namespace posix;
@@ -83,16 +88,10 @@ unsigned ErrorFromErrno(int err) {
     }
 }
 
-// ---- Space
-// ---------------------------------------------------------------------------------------
-
-std::function<unsigned(const std::string&, DiskSpace&)>& hooks::DiskSpaceHook() {
-    static std::function<unsigned(const std::string&, DiskSpace&)> query;
-    return query;
-}
+// ---- Space --------------------------------------------------------------------------------------
 
 unsigned GetDiskFreeSpace(const std::string& root, DiskSpace& space) {
-    if (hooks::DiskSpaceHook()) return hooks::DiskSpaceHook()(root, space);
+    if (const auto& query = seams::hooks::DiskSpaceHook()) return query(root, space);
     std::string native = ToNative(root);
     if (native.empty()) return ERROR_PATH_NOT_FOUND;
     if (IsDriveSpec(root)) {
@@ -137,8 +136,8 @@ unsigned SetCurrentDirectory(const std::string& path) {
     if (chdir(native.c_str()) != 0) return ErrorFromErrno(errno);
     std::string now = NativeCwd();
     const Drive* d = through && Holds(*through, now) ? through : DriveOfNative(now);
-    hooks::DriveMap().currentDrive = d ? d->Letter : 0;
-    if (d) hooks::DriveMap().currentPerDrive[d->Letter] = now;
+    DriveMap().currentDrive = d ? d->Letter : 0;
+    if (d) DriveMap().currentPerDrive[d->Letter] = now;
     return ERROR_SUCCESS;
 }
 

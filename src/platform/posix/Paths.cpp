@@ -44,7 +44,7 @@ std::string WithSeparators(std::string path, char separator) {
 
 std::string ToNative(const std::string& platformPath) {
     EnsureLoaded();
-    hooks::DriveMapState& s = hooks::DriveMap();
+    DriveMapState& s = DriveMap();
     std::string p = platformPath;
     // Network-style path of a native directory outside every drive.
     if (p.rfind("\\\\", 0) == 0) {

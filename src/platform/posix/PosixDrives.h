@@ -57,7 +57,7 @@ std::vector<Drive> DrivesFromMounts(const std::vector<MountEntry>& mounts, const
                                     const std::function<DeviceKind(const std::string&)>& kindOf,
                                     const std::vector<std::string>& opticalDevices);
 
-// ---- The process's drive map (kept in hooks::DriveMap) ------------------------------------
+// ---- The process's drive map (kept in DriveMap()) ---------------------------------------------
 
 // Builds the map on first use, from INSTALLER_DRIVES or the default.
 void EnsureLoaded();

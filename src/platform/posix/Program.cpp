@@ -7,19 +7,20 @@
 #include "platform/SeamHooks_p.h"
 #include "platform/posix/PosixDrives.h"
 
+std::string& seams::hooks::ProgramFileHook() {
+    static std::string nativePath;
+    return nativePath;
+}
+
 namespace platform {
 
 using namespace posix;
 
 // ---- Program ---------------------------------------------------------------------------------
 
-std::string& hooks::ProgramFileHook() {
-    static std::string nativePath;
-    return nativePath;
-}
-
 std::string ProgramFileName() {
-    if (!hooks::ProgramFileHook().empty()) return FromNative(hooks::ProgramFileHook());
+    if (const std::string& given = seams::hooks::ProgramFileHook(); !given.empty())
+        return FromNative(given);
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0) return "";

@@ -9,19 +9,24 @@
 #include "platform/SeamHooks_p.h"
 #include "platform/posix/PosixDrives.h"
 
-namespace platform {
-
-using namespace posix;
-
-// ---- Shell -----------------------------------------------------------------------------------
-
-std::function<unsigned(const std::string&)>& hooks::ShellOpenHook() {
+std::function<unsigned(const std::string&)>& seams::hooks::ShellOpenHook() {
     static std::function<unsigned(const std::string&)> handler;
     return handler;
 }
 
+namespace platform {
+
+using namespace posix;
+
+namespace {
+// What the platform's shell returns once the handler is started: any value above 32.
+constexpr unsigned kHandlerStarted = 42;
+}  // namespace
+
+// ---- Shell -----------------------------------------------------------------------------------
+
 unsigned ShellOpen(const std::string& path) {
-    if (hooks::ShellOpenHook()) return hooks::ShellOpenHook()(path);
+    if (const auto& handler = seams::hooks::ShellOpenHook()) return handler(path);
     std::string native = ToNative(path);
     if (native.empty()) return ERROR_PATH_NOT_FOUND;
     struct stat st {};
@@ -39,7 +44,7 @@ unsigned ShellOpen(const std::string& path) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
-    return 42;
+    return kHandlerStarted;
 }
 
 }  // namespace platform
