@@ -16,7 +16,7 @@ settled_shot() {
 # on the main window.
 click_box_button() {
   geometry "$1"
-  xdotool mousemove --sync $((gx + gw / 2)) $((gy + gh - frame - 12 - 12)) click 1
+  xdotool mousemove --sync $((gx + gw / 2)) $((gy + gh - frame - (12 + 12) * ${scale:-1})) click 1
 }
 
 # From the main window to a running extraction into d:\<folder>, made with Make Dir:
@@ -28,7 +28,7 @@ walk_to_extraction() {
   wait_window "$main_title" "the main window" 30
   main=$wid
   geometry "$main"
-  frame=$(((gw - 489) / 2))
+  frame=$(((gw - 489 * ${scale:-1}) / 2))
   if [ -n "$shots" ]; then
     sleep 0.6 # the marquee and the credits are moving in
     shot 01-main-window

@@ -9,6 +9,8 @@
 #   work             a folder whose installer.log holds the installer's output
 #   shots            a folder for screenshots, or empty for none
 #   screenshot_tool  optional: the screenshot program (default: this checkout's build)
+#   scale            optional: the device pixel ratio the program runs at (QT_SCALE_FACTOR,
+#                    a whole number; default 1): screen and client pixels grow by it
 
 screenshot_tool=${screenshot_tool:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/bin/screenshot}
 
@@ -69,7 +71,7 @@ start_display() {
       exec {display_lock}>&-
       continue
     fi
-    Xvfb ":$n" -screen 0 800x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 $((800 * ${scale:-1}))x$((600 * ${scale:-1}))x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb=$!
     export DISPLAY=:$n
     for ((i = 0; i < 100; i++)); do
@@ -81,7 +83,26 @@ start_display() {
   done
   fail "no X display could be started on the numbers 40 to 99"
 }
+# A window manager (openbox or metacity) on that display, once it has taken the screen.
+wm=""
+start_wm() {
+  local i
+  command -v "$1" >/dev/null || fail "$1 is missing (run scripts/setup)"
+  "$1" --sm-disable </dev/null >/dev/null 2>&1 &
+  wm=$!
+  for ((i = 0; i < 100; i++)); do
+    kill -0 "$wm" 2>/dev/null || fail "$1 ended at its start"
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.1
+  done
+  fail "$1 did not take the screen within 10s"
+}
 stop_display() {
+  if [ -n "$wm" ]; then
+    kill "$wm" 2>/dev/null || true
+    wait "$wm" 2>/dev/null || true
+    wm=""
+  fi
   if [ -n "$xvfb" ]; then
     kill "$xvfb" 2>/dev/null || true
     wait "$xvfb" 2>/dev/null || true
@@ -177,12 +198,13 @@ geometry() {
 
 # The program draws frame and caption itself, so the client area of a form sits centred
 # sideways and at the bottom of its X window. Sets cx cy to the screen position of a
-# client pixel of the form's layout.
+# client pixel of the form's layout (logical pixels, times the scale on the screen).
 client_point() { # window client-width client-height x y
   geometry "$1"
-  local side=$(((gw - $2) / 2))
-  cx=$((gx + side + $4))
-  cy=$((gy + gh - $3 - side + $5))
+  local s=${scale:-1}
+  local side=$(((gw - $2 * s) / 2))
+  cx=$((gx + side + $4 * s))
+  cy=$((gy + gh - $3 * s - side + $5 * s))
 }
 move_to() { client_point "$@" && xdotool mousemove --sync "$cx" "$cy"; }
 click_at() { move_to "$@" && xdotool click 1; }

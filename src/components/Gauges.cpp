@@ -139,13 +139,15 @@ void TGauge::paintBar(TCanvas& c, const TRect& r, int percent) const {
     c.FillRect(r);
     c.Pen().Color = foreColor_;
     Solid(c, foreColor_);
+    // The reached part is measured in device pixels: on a high-density screen the bar ends
+    // at the device pixel its percentage gives.
+    const TRect d = c.ToDevice({r.Left, r.Top, W, H});
     if (kind_ == TGaugeKind::gkHorizontalBar) {
-        int F = std::min(FillLength(W, percent), W);
-        if (F > 0) c.FillRect({r.Left, r.Top, F, H});
+        int F = std::min(FillLength(d.Right, percent), d.Right);
+        if (F > 0) c.FillDeviceRect({d.Left, d.Top, F, d.Bottom});
     } else {
-        int F = FillLength(H, percent);
-        if (F >= H) F = H - 1;
-        c.FillRect({r.Left, H - F, W, H});
+        int F = std::min(FillLength(d.Bottom, percent), d.Bottom - c.ToDevice({0, 0, 1, 1}).Bottom);
+        c.FillDeviceRect({d.Left, d.Bottom - F, d.Right, d.Bottom});
     }
 }
 
@@ -233,6 +235,7 @@ void XorInto(QImage& picture, const QImage& overlay) {
 void TGauge::paintText(QImage& picture, const TRect& r) const {
     const std::string text = Format("%d%%", PercentComplete());
     QImage overlay(picture.size(), QImage::Format_RGB32);
+    overlay.setDevicePixelRatio(picture.devicePixelRatio());
     overlay.fill(Qt::black);
     TCanvas c(&overlay);
     c.Brush().Style = TBrushStyle::bsClear;
@@ -246,14 +249,23 @@ void TGauge::paintText(QImage& picture, const TRect& r) const {
 }
 
 TGauge::PictureState TGauge::pictureState() const {
-    return {PercentComplete(), Width(), Height(),     foreColor_, backColor_,
-            Color(),           kind_,   borderStyle_, showText_,  Font()};
+    return {PercentComplete(),
+            Width(),
+            Height(),
+            foreColor_,
+            backColor_,
+            Color(),
+            kind_,
+            borderStyle_,
+            showText_,
+            Font(),
+            Surface().devicePixelRatio()};
 }
 
 // The kind's picture is drawn on black and combined by XOR with a black picture: that is
 // the picture itself, drawn here directly.
-QImage TGauge::drawPicture() const {
-    QImage picture(Width(), Height(), QImage::Format_RGB32);
+QImage TGauge::drawPicture(qreal ratio) const {
+    QImage picture = MakeImage(Width(), Height(), ratio);
     picture.fill(Qt::black);
     TCanvas c(&picture);
     paintKind(c, innerRect());
@@ -267,7 +279,7 @@ void TGauge::Paint() {
                               [&](const Picture& p) { return p.State == state; });
     if (found == pictures_.end()) {
         if (pictures_.size() == kPictures) pictures_.erase(pictures_.begin());
-        pictures_.push_back({state, drawPicture()});
+        pictures_.push_back({state, drawPicture(state.Ratio)});
         found = pictures_.end() - 1;
     }
     Canvas().Draw(0, 0, found->Image);

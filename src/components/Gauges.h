@@ -57,7 +57,7 @@ class TGauge : public TGraphicControl {
     void paintPie(TCanvas& c, const TRect& r, int percent) const;
     void paintNeedle(TCanvas& c, const TRect& r, int percent) const;
     void paintText(QImage& picture, const TRect& r) const;
-    QImage drawPicture() const;
+    QImage drawPicture(qreal ratio) const;
 
     int minValue_ = 0;
     int maxValue_ = 100;
@@ -76,6 +76,7 @@ class TGauge : public TGraphicControl {
         TBorderStyle Border;
         bool ShowText;
         TFont Font;
+        qreal Ratio;
         bool operator==(const PictureState&) const = default;
     };
     PictureState pictureState() const;

@@ -13,8 +13,8 @@
 namespace {
 
 // The platform's default application icon: a small window with a title bar.
-QImage defaultApplicationIcon() {
-    QImage icon(16, 16, QImage::Format_ARGB32);
+QImage defaultApplicationIcon(qreal ratio) {
+    QImage icon = MakeImage(16, 16, ratio, QImage::Format_ARGB32);
     icon.fill(Qt::transparent);
     TCanvas c(&icon);
     c.Brush() = {clBlack, TBrushStyle::bsSolid};
@@ -329,7 +329,7 @@ TRect TGradientCaption::DrawCaptionBar(bool active) {
     TRect bar = GetBarRect();
     if (bar.Right <= 0 || bar.Bottom <= 0) return {};
     // The off-screen bar reaches from the window's corner, so window coordinates hold.
-    QImage memory(bar.Right, bar.Bottom, QImage::Format_RGB32);
+    QImage memory = window.NewImage(bar.Right, bar.Bottom);
     if (memory.isNull()) return {};
     TCanvas c(&memory);
 
@@ -368,17 +368,20 @@ void TGradientCaption::FillSolid(TCanvas& c, const TRect& r, TColor color) {
 
 void TGradientCaption::FillGradient(TCanvas& c, const TRect& r, TColor left, TColor right) const {
     int n = numColors_;
-    int w = r.Width();
+    // The bands divide the bar's device pixels, so their edges are as fine as the screen's.
+    const TRect d = c.ToDevice(r);
+    int w = d.Width();
     int r0 = GetRValue(left), g0 = GetGValue(left), b0 = GetBValue(left);
     int r1 = GetRValue(right), g1 = GetGValue(right), b1 = GetBValue(right);
     for (int i = 0; i < n; ++i) {
-        int x1 = r.Left + MulDiv(i, w, n);
-        int x2 = r.Left + MulDiv(i + 1, w, n);
+        int x1 = d.Left + MulDiv(i, w, n);
+        int x2 = d.Left + MulDiv(i + 1, w, n);
         TColor color = left;
         if (n > 1)
             color = RGB(r0 + MulDiv(i, r1 - r0, n - 1), g0 + MulDiv(i, g1 - g0, n - 1),
                         b0 + MulDiv(i, b1 - b0, n - 1));
-        FillSolid(c, {x1, r.Top, x2, r.Bottom}, color);
+        c.Brush() = {color, TBrushStyle::bsSolid};
+        c.FillDeviceRect({x1, d.Top, x2, d.Bottom});
     }
 }
 
@@ -386,7 +389,7 @@ void TGradientCaption::DrawSmallIcon(TCanvas& c, TRect& t) const {
     t.Left += 1;
     QImage icon = form_->Icon();
     if (icon.isNull() && Application) icon = Application->Icon();
-    if (icon.isNull()) icon = defaultApplicationIcon();
+    if (icon.isNull()) icon = defaultApplicationIcon(c.Ratio());
     int w = GetSystemMetrics(SM_CXSMICON);
     int h = GetSystemMetrics(SM_CYSMICON);
     if (w == 0) w = GetSystemMetrics(SM_CXSIZE);

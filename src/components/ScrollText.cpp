@@ -215,7 +215,9 @@ void TCustomScrollText::DrawBlock(TCanvas& canvas, int x, int y) {
 }
 
 bool TCustomScrollText::BlockPictureReady() {
-    const BlockPicture of{measureCount_, Font().Color(), Color(), alignment_, textStyle_, depth_};
+    const qreal ratio = Canvas().Ratio();
+    const BlockPicture of{measureCount_, Font().Color(), Color(), alignment_,
+                          textStyle_,    depth_,         ratio};
     if (pictureValid_ && of == pictureOf_) return pictureUsable_;
     pictureOf_ = of;
     pictureValid_ = true;
@@ -227,7 +229,7 @@ bool TCustomScrollText::BlockPictureReady() {
     const int margin = depth_ + textHeight_ + 2;
     const qint64 w = blockWidth_ + 2 * qint64{margin}, h = blockHeight_ + 2 * qint64{margin};
     if (w * h > kMaxPicturePixels) return false;
-    TBitmap picture(static_cast<int>(w), static_cast<int>(h));
+    TBitmap picture(static_cast<int>(w), static_cast<int>(h), ratio);
     TCanvas& canvas = picture.Canvas();
     canvas.SetFont(Font());
     canvas.Brush().Style = TBrushStyle::bsSolid;
@@ -249,7 +251,7 @@ void TCustomScrollText::Paint() {
     const TPoint origin = BlockOrigin();
     if (!BlockPictureReady()) {
         // A fresh picture for the paint, shown in one copy.
-        TBitmap image(w, h);
+        TBitmap image(w, h, Canvas().Ratio());
         TCanvas& canvas = image.Canvas();
         canvas.SetFont(Font());
         canvas.Brush().Style = TBrushStyle::bsSolid;

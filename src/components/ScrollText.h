@@ -126,6 +126,7 @@ class TCustomScrollText : public TGraphicControl {
         TAlignment Alignment = TAlignment::taCenter;
         TTextStyle Style = TTextStyle::tsNormal;
         int Depth = 0;
+        qreal Ratio = 1.0;
         bool operator==(const BlockPicture&) const = default;
     };
     BlockPicture pictureOf_;

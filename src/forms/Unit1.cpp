@@ -10,6 +10,7 @@
 #include "framework/Jpeg.h"
 #include "framework/SysUtils.h"
 #include "music/tunedll.h"
+#include "platform/Platform.h"
 
 TForm1* Form1 = nullptr;
 
@@ -189,8 +190,9 @@ void TForm1::FormCreate(TObject*) {
 void TForm1::FormShow(TObject*) {
     ModuleHandle = 0;
     PlayHandle = 0;
-    // The bare file name: the module is looked for in the current directory.
-    Playmod(ExtractFileName(MusicFilePath));
+    // The module beside the program, wherever the program was started from: the launcher
+    // starts it in the user's folder, which the directory window offers first.
+    Playmod(platform::ToNative(MusicFilePath));
 }
 
 void TForm1::Playmod(const std::string& fileName) {

@@ -116,6 +116,21 @@ void TApplication::ActivateForm(TForm* form) {
     }
 }
 
+void TApplication::ActivateInputForm() {
+    bool takesInput = activeForm_ && activeForm_->Visible() && activeForm_->WindowEnabled();
+    TForm* form = takesInput ? activeForm_ : latestEnabledForm();
+    if (!form) return;
+    if (form != activeForm_) return ActivateForm(form);
+    form->Window()->raise();
+    form->Window()->activateWindow();
+}
+
+TForm* TApplication::latestEnabledForm() const {
+    for (auto it = activationOrder_.rbegin(); it != activationOrder_.rend(); ++it)
+        if ((*it)->Visible() && (*it)->WindowEnabled()) return *it;
+    return nullptr;
+}
+
 void TApplication::formCreated(TForm* f) {
     forms_.push_back(f);
 }
@@ -127,13 +142,7 @@ void TApplication::formShown(TForm* f) {
 void TApplication::formHidden(TForm* f) {
     std::erase(activationOrder_, f);
     if (activeForm_ != f) return;
-    TForm* next = nullptr;
-    for (auto it = activationOrder_.rbegin(); it != activationOrder_.rend(); ++it)
-        if ((*it)->Visible() && (*it)->WindowEnabled()) {
-            next = *it;
-            break;
-        }
-    ActivateForm(next);
+    ActivateForm(latestEnabledForm());
 }
 
 void TApplication::formDestroyed(TForm* f) {

@@ -58,6 +58,7 @@ class TApplication : public TComponent, public TFormHost {
     // Activation: the form that has the input focus among the application's windows.
     TForm* ActiveForm() const override { return activeForm_; }
     void ActivateForm(TForm* form) override;
+    void ActivateInputForm() override;
     const std::vector<TForm*>& Forms() const override { return forms_; }
     const QImage& Icon() const override { return icon_; }
     void SetIcon(const QImage& icon) { icon_ = icon; }
@@ -70,6 +71,7 @@ class TApplication : public TComponent, public TFormHost {
     void formShown(TForm* f) override;
     void formHidden(TForm* f) override;
     void formDestroyed(TForm* f) override;
+    TForm* latestEnabledForm() const;
 
     std::string title_;
     TForm* mainForm_ = nullptr;

@@ -6,16 +6,20 @@
 
 #include "framework/Canvas.h"
 
+// Width and Height are logical pixels; a bitmap made at a device pixel ratio holds that many
+// device pixels per logical one (a picture drawn for a high-density screen), a loaded one
+// keeps its stored pixels at ratio 1.
 class TBitmap {
   public:
     TBitmap();
-    TBitmap(int width, int height);
+    TBitmap(int width, int height, qreal ratio = 1.0);
     virtual ~TBitmap() = default;
     TBitmap(const TBitmap&) = delete;
     TBitmap& operator=(const TBitmap&) = delete;
 
-    int Width() const { return image_.width(); }
-    int Height() const { return image_.height(); }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    qreal Ratio() const { return image_.devicePixelRatio(); }
     void SetSize(int width, int height);
     void SetWidth(int w) { SetSize(w, Height()); }
     void SetHeight(int h) { SetSize(Width(), h); }
@@ -29,6 +33,8 @@ class TBitmap {
     TColor TransparentColor() const;
 
   private:
+    void resize(int width, int height, qreal ratio);
     QImage image_;
+    int width_ = 0, height_ = 0;
     TCanvas canvas_;
 };

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -24,10 +25,39 @@ bool is32Bit(const QImage& img) {
 
 }  // namespace
 
-bool TCanvas::inClip(int x, int y) const {
-    if (!HasTarget() || x < 0 || y < 0 || x >= target_->width() || y >= target_->height())
-        return false;
-    return !clipped_ || clip_.Contains(x, y);
+int DevicePixel(int logical, qreal ratio) {
+    if (ratio == 1.0) return logical;
+    return static_cast<int>(std::floor(logical * ratio + 0.5));
+}
+
+QImage MakeImage(int width, int height, qreal ratio, QImage::Format format) {
+    QImage image(std::max(0, DevicePixel(width, ratio)), std::max(0, DevicePixel(height, ratio)),
+                 format);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+TRect TCanvas::ToDevice(const TRect& r) const {
+    return {dev(r.Left), dev(r.Top), dev(r.Right), dev(r.Bottom)};
+}
+
+QImage TCanvas::deviceView() const {
+    // The same memory, seen at ratio 1; bits() first makes the target's copy its own.
+    uchar* bits = target_->bits();
+    return QImage(bits, target_->width(), target_->height(), target_->bytesPerLine(),
+                  target_->format());
+}
+
+TRect TCanvas::deviceClip() const {
+    TRect all{0, 0, target_->width(), target_->height()};
+    if (!clipped_) return all;
+    TRect c = ToDevice(clip_);
+    return {std::max(c.Left, 0), std::max(c.Top, 0), std::min(c.Right, all.Right),
+            std::min(c.Bottom, all.Bottom)};
+}
+
+bool TCanvas::inDeviceClip(int x, int y) const {
+    return HasTarget() && deviceClip().Contains(x, y);
 }
 
 void TCanvas::applyClip(QPainter& p) const {
@@ -35,13 +65,15 @@ void TCanvas::applyClip(QPainter& p) const {
 }
 
 TColor TCanvas::Pixel(int x, int y) const {
-    if (!HasTarget() || x < 0 || y < 0 || x >= target_->width() || y >= target_->height())
-        return clNone;
+    if (!HasTarget()) return clNone;
+    x = dev(x);
+    y = dev(y);
+    if (x < 0 || y < 0 || x >= target_->width() || y >= target_->height()) return clNone;
     return FromQColor(QColor(target_->pixel(x, y)));
 }
 
-void TCanvas::setPixelRaw(int x, int y, TColor c) {
-    if (!inClip(x, y)) return;
+void TCanvas::setDevicePixel(int x, int y, TColor c) {
+    if (!inDeviceClip(x, y)) return;
     if (pen_.Mode == TPenMode::pmXor) {
         QRgb old = target_->pixel(x, y);
         target_->setPixel(x, y, qRgb(qRed(old), qGreen(old), qBlue(old)) ^ (opaque(c) & 0xFFFFFF));
@@ -53,38 +85,78 @@ void TCanvas::setPixelRaw(int x, int y, TColor c) {
     }
 }
 
+void TCanvas::fillDevice(TRect d, TColor c, bool penMode) {
+    const TRect clip = deviceClip();
+    d = {std::max(d.Left, clip.Left), std::max(d.Top, clip.Top), std::min(d.Right, clip.Right),
+         std::min(d.Bottom, clip.Bottom)};
+    if (d.IsEmpty()) return;
+    if ((penMode && pen_.Mode != TPenMode::pmCopy) || !is32Bit(*target_)) {
+        const TPenMode mode = pen_.Mode;
+        if (!penMode) pen_.Mode = TPenMode::pmCopy;
+        for (int y = d.Top; y < d.Bottom; ++y)
+            for (int x = d.Left; x < d.Right; ++x) setDevicePixel(x, y, c);
+        pen_.Mode = mode;
+        return;
+    }
+    const QRgb value = opaque(c);
+    for (int y = d.Top; y < d.Bottom; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(target_->scanLine(y));
+        std::fill(row + d.Left, row + d.Right, value);
+    }
+}
+
+void TCanvas::setPixelRaw(int x, int y, TColor c) {
+    if (Ratio() == 1.0) {
+        setDevicePixel(x, y, c);
+        return;
+    }
+    fillDevice({dev(x), dev(y), dev(x + 1), dev(y + 1)}, c, true);
+}
+
 void TCanvas::SetPixel(int x, int y, TColor c) {
+    if (!HasTarget()) return;
     setPixelRaw(x, y, c);
     Changed();
 }
 
 void TCanvas::FillRect(const TRect& r) {
     if (!HasTarget() || brush_.Style == TBrushStyle::bsClear || r.IsEmpty()) return;
-    // The whole picture (an off-screen picture being cleared): no painter needed.
-    if (!clipped_ && r.Left <= 0 && r.Top <= 0 && r.Right >= target_->width() &&
-        r.Bottom >= target_->height()) {
+    // The whole picture (an off-screen picture being cleared): filled at once.
+    const TRect d = ToDevice(r);
+    if (!clipped_ && d.Left <= 0 && d.Top <= 0 && d.Right >= target_->width() &&
+        d.Bottom >= target_->height()) {
         target_->fill(QColor(opaque(brush_.Color)));
         Changed();
         return;
     }
-    QPainter p(target_);
-    applyClip(p);
-    p.fillRect(r.ToQRect(), QColor(opaque(brush_.Color)));
-    p.end();
+    fillDevice(d, brush_.Color, false);
     Changed();
 }
 
+void TCanvas::FillDeviceRect(const TRect& device) {
+    if (!HasTarget() || brush_.Style == TBrushStyle::bsClear || device.IsEmpty()) return;
+    fillDevice(device, brush_.Color, false);
+    Changed();
+}
+
+namespace {
+
+// The four sides of a rectangle's outline, a logical pixel wide, as device rectangles: top,
+// bottom, left, right (the corners belong to two sides each, as a pixel-wise outline has it).
+std::array<TRect, 4> outlineSides(const TCanvas& c, int x1, int y1, int x2, int y2) {
+    const TRect d = c.ToDevice({x1, y1, x2, y2});
+    const TRect inner = c.ToDevice({x1 + 1, y1 + 1, x2 - 1, y2 - 1});
+    return {
+        TRect{d.Left, d.Top, d.Right, inner.Top}, TRect{d.Left, inner.Bottom, d.Right, d.Bottom},
+        TRect{d.Left, d.Top, inner.Left, d.Bottom}, TRect{inner.Right, d.Top, d.Right, d.Bottom}};
+}
+
+}  // namespace
+
 void TCanvas::FrameRect(const TRect& r) {
     if (!HasTarget() || r.IsEmpty()) return;
-    TColor c = brush_.Color;
-    for (int x = r.Left; x < r.Right; ++x) {
-        setPixelRaw(x, r.Top, c);
-        setPixelRaw(x, r.Bottom - 1, c);
-    }
-    for (int y = r.Top; y < r.Bottom; ++y) {
-        setPixelRaw(r.Left, y, c);
-        setPixelRaw(r.Right - 1, y, c);
-    }
+    for (const TRect& side : outlineSides(*this, r.Left, r.Top, r.Right, r.Bottom))
+        fillDevice(side, brush_.Color, true);
     Changed();
 }
 
@@ -94,20 +166,11 @@ void TCanvas::Rectangle(int x1, int y1, int x2, int y2) {
     if (r.IsEmpty()) return;
     if (brush_.Style != TBrushStyle::bsClear) {
         TRect inner = pen_.Clear ? TRect{x1, y1, x2 - 1, y2 - 1} : r;
-        QPainter p(target_);
-        applyClip(p);
-        p.fillRect(inner.ToQRect(), QColor(opaque(brush_.Color)));
+        if (!inner.IsEmpty()) fillDevice(ToDevice(inner), brush_.Color, false);
     }
-    if (!pen_.Clear) {
-        for (int x = x1; x < x2; ++x) {
-            setPixelRaw(x, y1, pen_.Color);
-            setPixelRaw(x, y2 - 1, pen_.Color);
-        }
-        for (int y = y1; y < y2; ++y) {
-            setPixelRaw(x1, y, pen_.Color);
-            setPixelRaw(x2 - 1, y, pen_.Color);
-        }
-    }
+    if (!pen_.Clear)
+        for (const TRect& side : outlineSides(*this, x1, y1, x2, y2))
+            fillDevice(side, pen_.Color, true);
     Changed();
 }
 
@@ -120,14 +183,16 @@ struct InscribedEllipse {
     double cx, cy, ra, rb;
     InscribedEllipse(int l, int t, int r, int b)
         : cx((l + r - 1) / 2.0), cy((t + b - 1) / 2.0), ra((r - l) / 2.0), rb((b - t) / 2.0) {}
+    explicit InscribedEllipse(const TRect& r)
+        : InscribedEllipse(r.Left, r.Top, r.Right, r.Bottom) {}
     bool Inside(int x, int y) const {
         double dx = (x - cx) / ra, dy = (y - cy) / rb;
         return dx * dx + dy * dy <= 1.0;
     }
-    // Inside with a 4-neighbour outside: a thin, closed outline.
-    bool Outline(int x, int y) const {
-        return Inside(x, y) &&
-               (!Inside(x - 1, y) || !Inside(x + 1, y) || !Inside(x, y - 1) || !Inside(x, y + 1));
+    // Inside with a neighbour `width` pixels away outside: a closed outline that wide.
+    bool Outline(int x, int y, int width) const {
+        return Inside(x, y) && (!Inside(x - width, y) || !Inside(x + width, y) ||
+                                !Inside(x, y - width) || !Inside(x, y + width));
     }
     // Counter-clockwise angle from 3 o'clock (y pointing up) of the radial through a point.
     double Angle(double x, double y) const { return std::atan2(cy - y, x - cx); }
@@ -147,18 +212,24 @@ struct InscribedEllipse {
 
 }  // namespace
 
+void TCanvas::ellipse(const TRect& d, const std::function<bool(int, int)>& keep) {
+    InscribedEllipse e(d);
+    const int width = std::max(1, dev(1) - dev(0));
+    bool fill = brush_.Style != TBrushStyle::bsClear;
+    const TRect clip = deviceClip();
+    for (int y = std::max(d.Top, clip.Top); y < std::min(d.Bottom, clip.Bottom); ++y)
+        for (int x = std::max(d.Left, clip.Left); x < std::min(d.Right, clip.Right); ++x) {
+            if (!e.Inside(x, y) || (keep && !keep(x, y))) continue;
+            if (!pen_.Clear && e.Outline(x, y, width))
+                setDevicePixel(x, y, pen_.Color);
+            else if (fill)
+                setDevicePixel(x, y, brush_.Color);
+        }
+}
+
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     if (!HasTarget() || x2 - x1 < 1 || y2 - y1 < 1) return;
-    InscribedEllipse e(x1, y1, x2, y2);
-    bool fill = brush_.Style != TBrushStyle::bsClear;
-    for (int y = y1; y < y2; ++y)
-        for (int x = x1; x < x2; ++x) {
-            if (!e.Inside(x, y)) continue;
-            if (!pen_.Clear && e.Outline(x, y))
-                setPixelRaw(x, y, pen_.Color);
-            else if (fill)
-                setPixelRaw(x, y, brush_.Color);
-        }
+    ellipse(ToDevice({x1, y1, x2, y2}), nullptr);
     Changed();
 }
 
@@ -166,38 +237,65 @@ void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
 // (x3, y3) to the radial through (x4, y4); equal radials give the whole ellipse.
 void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
     if (!HasTarget() || x2 - x1 < 1 || y2 - y1 < 1) return;
-    InscribedEllipse e(x1, y1, x2, y2);
+    const TRect d = ToDevice({x1, y1, x2, y2});
+    InscribedEllipse e(d);
     constexpr double kTurn = 2 * M_PI;
-    double a3 = e.Angle(x3, y3), a4 = e.Angle(x4, y4);
+    double a3 = e.Angle(dev(x3), dev(y3)), a4 = e.Angle(dev(x4), dev(y4));
     double span = std::fmod(a4 - a3 + 2 * kTurn, kTurn);
     if (span <= 1e-12) span = kTurn;
-    auto inSlice = [&](int x, int y) {
+    ellipse(d, [&](int x, int y) {
         if (x == e.cx && y == e.cy) return true;
-        double d = std::fmod(e.Angle(x, y) - a3 + 2 * kTurn, kTurn);
-        return d <= span + 1e-9 || d >= kTurn - 1e-9;
-    };
-    bool fill = brush_.Style != TBrushStyle::bsClear;
-    for (int y = y1; y < y2; ++y)
-        for (int x = x1; x < x2; ++x) {
-            if (!e.Inside(x, y) || !inSlice(x, y)) continue;
-            if (!pen_.Clear && e.Outline(x, y))
-                setPixelRaw(x, y, pen_.Color);
-            else if (fill)
-                setPixelRaw(x, y, brush_.Color);
-        }
+        double a = std::fmod(e.Angle(x, y) - a3 + 2 * kTurn, kTurn);
+        return a <= span + 1e-9 || a >= kTurn - 1e-9;
+    });
     if (!pen_.Clear) {
         // The two radials, each with its end point on the arc.
-        TPoint saved = penPos_;
+        const int width = std::max(1, dev(1) - dev(0));
         TPoint c = e.Centre();
         for (double a : {a3, a4}) {
             TPoint end = e.OnOutline(a);
-            MoveTo(c.X, c.Y);
-            LineTo(end.X, end.Y);
-            setPixelRaw(end.X, end.Y, pen_.Color);
+            deviceLine(c.X, c.Y, end.X, end.Y, width, pen_.Color);
+            setDevicePixel(end.X, end.Y, pen_.Color);
         }
-        penPos_ = saved;
     }
     Changed();
+}
+
+void TCanvas::deviceLine(int x0, int y0, int x1, int y1, int thickness, TColor c) {
+    if (thickness <= 1) {
+        // Bresenham, leaving out the end point as the platform does.
+        int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+        int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+        int err = dx + dy;
+        while (!(x0 == x1 && y0 == y1)) {
+            setDevicePixel(x0, y0, c);
+            int e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                x0 += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                y0 += sy;
+            }
+        }
+        return;
+    }
+    // A thick line: one run `thickness` pixels across for each step along its longer axis,
+    // so every pixel is painted once (a combining pen mode sees each pixel once).
+    const bool steep = std::abs(y1 - y0) > std::abs(x1 - x0);
+    const int from = steep ? y0 : x0, to = steep ? y1 : x1;
+    const int step = from < to ? 1 : -1;
+    const double slope = from == to ? 0 : double((steep ? x1 - x0 : y1 - y0)) / (to - from);
+    for (int k = from; k != to; k += step) {
+        const int across =
+            static_cast<int>(std::floor((steep ? x0 : y0) + slope * (k - from) + 0.5));
+        for (int t = 0; t < thickness; ++t)
+            if (steep)
+                setDevicePixel(across + t, k, c);
+            else
+                setDevicePixel(k, across + t, c);
+    }
 }
 
 void TCanvas::LineTo(int x, int y) {
@@ -205,22 +303,16 @@ void TCanvas::LineTo(int x, int y) {
         penPos_ = {x, y};
         return;
     }
-    // Bresenham, leaving out the end point as the platform does.
-    int x0 = penPos_.X, y0 = penPos_.Y;
-    int dx = std::abs(x - x0), sx = x0 < x ? 1 : -1;
-    int dy = -std::abs(y - y0), sy = y0 < y ? 1 : -1;
-    int err = dx + dy;
-    while (!(x0 == x && y0 == y)) {
-        setPixelRaw(x0, y0, pen_.Color);
-        int e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x0 += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y0 += sy;
-        }
+    const int x0 = penPos_.X, y0 = penPos_.Y;
+    if (Ratio() == 1.0) {
+        deviceLine(x0, y0, x, y, 1, pen_.Color);
+    } else if (y == y0 || x == x0) {
+        // Across the device pixels of the logical pixels it covers, end point excluded.
+        const TRect run = x == x0 ? TRect{x0, std::min(y0, y + 1), x0 + 1, std::max(y0 + 1, y)}
+                                  : TRect{std::min(x0, x + 1), y0, std::max(x0 + 1, x), y0 + 1};
+        if (!(x == x0 && y == y0)) fillDevice(ToDevice(run), pen_.Color, true);
+    } else {
+        deviceLine(dev(x0), dev(y0), dev(x), dev(y), std::max(1, dev(1) - dev(0)), pen_.Color);
     }
     penPos_ = {x, y};
     Changed();
@@ -363,7 +455,10 @@ int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
             int ux = x + fm.horizontalAdvance(line.left(underline));
             int uw = fm.horizontalAdvance(line.at(underline));
             int uy = y + fm.ascent() + 1;
-            p.drawLine(ux, uy, ux + uw - 1, uy);
+            if (Ratio() == 1.0)
+                p.drawLine(ux, uy, ux + uw - 1, uy);
+            else
+                p.fillRect(QRect(ux, uy, uw, 1), QColor(opaque(font_.Color())));
         }
         y += lineHeight;
     }
@@ -372,8 +467,26 @@ int TCanvas::DrawText(const std::string& text, TRect& r, unsigned flags) {
     return height;
 }
 
+namespace {
+
+// A picture's size in logical pixels.
+TRect logicalBounds(int x, int y, const QImage& image) {
+    const qreal r = image.devicePixelRatio();
+    return {x, y, x + static_cast<int>(std::lround(image.width() / r)),
+            y + static_cast<int>(std::lround(image.height() / r))};
+}
+
+}  // namespace
+
 void TCanvas::Draw(int x, int y, const QImage& image) {
     if (!HasTarget() || image.isNull()) return;
+    if (image.devicePixelRatio() != Ratio()) {
+        // A picture of another ratio: scaled to its logical size.
+        StretchDraw(logicalBounds(x, y, image), image);
+        return;
+    }
+    x = dev(x);
+    y = dev(y);
     // An opaque 32-bit picture onto a 32-bit one without alpha or with premultiplied alpha:
     // the pixels are taken as they are, which is what the painter does, without a painter.
     const QImage::Format to = target_->format();
@@ -382,10 +495,11 @@ void TCanvas::Draw(int x, int y, const QImage& image) {
         TRect r{std::max(0, x), std::max(0, y), std::min(target_->width(), x + image.width()),
                 std::min(target_->height(), y + image.height())};
         if (clipped_) {
-            r.Left = std::max(r.Left, clip_.Left);
-            r.Top = std::max(r.Top, clip_.Top);
-            r.Right = std::min(r.Right, clip_.Right);
-            r.Bottom = std::min(r.Bottom, clip_.Bottom);
+            const TRect clip = deviceClip();
+            r.Left = std::max(r.Left, clip.Left);
+            r.Top = std::max(r.Top, clip.Top);
+            r.Right = std::min(r.Right, clip.Right);
+            r.Bottom = std::min(r.Bottom, clip.Bottom);
         }
         if (r.Left < r.Right && r.Top < r.Bottom) {
             const uchar* in = image.constBits();
@@ -400,9 +514,12 @@ void TCanvas::Draw(int x, int y, const QImage& image) {
         Changed();
         return;
     }
-    QPainter p(target_);
-    applyClip(p);
-    p.drawImage(QPoint(x, y), image);
+    QImage view = deviceView();
+    QImage source = image;
+    source.setDevicePixelRatio(1.0);
+    QPainter p(&view);
+    if (clipped_) p.setClipRect(deviceClip().ToQRect());
+    p.drawImage(QPoint(x, y), source);
     p.end();
     Changed();
 }
@@ -410,28 +527,50 @@ void TCanvas::Draw(int x, int y, const QImage& image) {
 void TCanvas::DrawTransparent(int x, int y, const QImage& image, TColor transparent) {
     if (!HasTarget() || image.isNull()) return;
     QRgb key = opaque(transparent) & 0xFFFFFF;
-    for (int j = 0; j < image.height(); ++j)
-        for (int i = 0; i < image.width(); ++i) {
+    // Each device pixel takes the source pixel its centre falls on.
+    const TRect d = ToDevice(logicalBounds(x, y, image));
+    const double sx = double(image.width()) / std::max(1, d.Width());
+    const double sy = double(image.height()) / std::max(1, d.Height());
+    const TRect clip = deviceClip();
+    for (int dy = std::max(d.Top, clip.Top); dy < std::min(d.Bottom, clip.Bottom); ++dy) {
+        const int j = std::min(image.height() - 1, static_cast<int>((dy - d.Top + 0.5) * sy));
+        for (int dx = std::max(d.Left, clip.Left); dx < std::min(d.Right, clip.Right); ++dx) {
+            const int i = std::min(image.width() - 1, static_cast<int>((dx - d.Left + 0.5) * sx));
             QRgb px = image.pixel(i, j);
             if ((px & 0xFFFFFF) == key) continue;
-            if (inClip(x + i, y + j)) target_->setPixel(x + i, y + j, px | 0xFF000000u);
+            target_->setPixel(dx, dy, px | 0xFF000000u);
         }
+    }
     Changed();
 }
 
 void TCanvas::StretchDraw(const TRect& r, const QImage& image) {
     if (!HasTarget() || image.isNull()) return;
-    QPainter p(target_);
-    applyClip(p);
-    p.drawImage(r.ToQRect(), image);
+    QImage view = deviceView();
+    QImage source = image;
+    source.setDevicePixelRatio(1.0);
+    QPainter p(&view);
+    if (clipped_) p.setClipRect(deviceClip().ToQRect());
+    // On a high-density target a picture is enlarged smoothly from its stored pixels.
+    if (Ratio() != 1.0) p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(ToDevice(r).ToQRect(), source);
     p.end();
     Changed();
 }
 
-void TCanvas::CopyRect(const TRect& dest, const QImage& source, const TRect& sourceRect,
+void TCanvas::CopyRect(const TRect& logicalDest, const QImage& source, const TRect& logicalSource,
                        TCopyMode mode) {
     if (!HasTarget() || source.isNull()) return;
     QImage src = is32Bit(source) ? source : source.convertToFormat(QImage::Format_RGB32);
+    // Both rectangles in device pixels; a source of another ratio is brought to this one.
+    const qreal ratio = Ratio();
+    if (src.devicePixelRatio() != ratio) {
+        const TRect all = logicalBounds(0, 0, src);
+        src = src.scaled(DevicePixel(all.Right, ratio), DevicePixel(all.Bottom, ratio),
+                         Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        src.setDevicePixelRatio(ratio);
+    }
+    const TRect dest = ToDevice(logicalDest), sourceRect = ToDevice(logicalSource);
     int w = std::min(dest.Width(), sourceRect.Width());
     int h = std::min(dest.Height(), sourceRect.Height());
     auto combine = [mode](QRgb s, QRgb d) -> QRgb {
@@ -461,10 +600,11 @@ void TCanvas::CopyRect(const TRect& dest, const QImage& source, const TRect& sou
         int y1 =
             std::min({dest.Top + h, target_->height(), dest.Top - sourceRect.Top + src.height()});
         if (clipped_) {
-            x0 = std::max(x0, clip_.Left);
-            y0 = std::max(y0, clip_.Top);
-            x1 = std::min(x1, clip_.Right);
-            y1 = std::min(y1, clip_.Bottom);
+            const TRect clip = deviceClip();
+            x0 = std::max(x0, clip.Left);
+            y0 = std::max(y0, clip.Top);
+            x1 = std::min(x1, clip.Right);
+            y1 = std::min(y1, clip.Bottom);
         }
         const int shift = sourceRect.Left - dest.Left;
         // The operation is chosen once per block, so each row is one simple loop.
@@ -499,7 +639,7 @@ void TCanvas::CopyRect(const TRect& dest, const QImage& source, const TRect& sou
         if (sy < 0 || sy >= src.height()) continue;
         for (int i = 0; i < w; ++i) {
             int sx = sourceRect.Left + i, dx = dest.Left + i;
-            if (sx < 0 || sx >= src.width() || !inClip(dx, dy)) continue;
+            if (sx < 0 || sx >= src.width() || !inDeviceClip(dx, dy)) continue;
             target_->setPixel(dx, dy, combine(src.pixel(sx, sy), target_->pixel(dx, dy)));
         }
     }

@@ -1,6 +1,12 @@
 // The canvas paints on a QImage without antialiasing, with the platform's rules (rectangles
 // exclude their right and bottom edges, lines exclude their end point), so a test can check
 // painting pixel by pixel.
+//
+// Coordinates are logical pixels. A target with a device pixel ratio r (a high-density
+// screen) holds r device pixels per logical one: logical coordinate v lies at device pixel
+// DevicePixel(v, r), lines, frames and the pen are r device pixels wide, text is rendered at
+// r times its size, and pictures of another ratio are scaled to their logical size. At r = 1
+// every pixel is where it always was.
 #pragma once
 
 #include <QImage>
@@ -52,6 +58,11 @@ enum TextFlag : unsigned {
 
 enum class TCopyMode { cmSrcCopy, cmSrcInvert, cmSrcAnd, cmSrcPaint };
 
+// The device pixel of a logical coordinate at a ratio, rounded as the toolkit rounds sizes.
+int DevicePixel(int logical, qreal ratio);
+// A blank image of width x height logical pixels at a ratio.
+QImage MakeImage(int width, int height, qreal ratio, QImage::Format format = QImage::Format_RGB32);
+
 class TCanvas {
   public:
     TCanvas() = default;
@@ -59,6 +70,14 @@ class TCanvas {
     void SetTarget(QImage* target) { target_ = target; }
     QImage* Target() const { return target_; }
     bool HasTarget() const { return target_ != nullptr && !target_->isNull(); }
+    // Device pixels per logical pixel: the target's ratio, 1 without a target.
+    qreal Ratio() const { return HasTarget() ? target_->devicePixelRatio() : 1.0; }
+    // A logical rectangle in the target's device pixels.
+    TRect ToDevice(const TRect& r) const;
+    // A blank image of the given logical size at this canvas's ratio.
+    QImage NewImage(int width, int height, QImage::Format format = QImage::Format_RGB32) const {
+        return MakeImage(width, height, Ratio(), format);
+    }
 
     TPen& Pen() { return pen_; }
     TBrush& Brush() { return brush_; }
@@ -92,10 +111,16 @@ class TCanvas {
     int TextHeight(const std::string& text) const;
     TTextMetric TextMetrics() const;
 
+    // Pictures take their logical size (their own ratio); one of another ratio than the
+    // target's is scaled smoothly.
     void Draw(int x, int y, const QImage& image);
-    // Draws image with every pixel of the transparent colour left out.
+    // Draws image with every pixel of the transparent colour left out; scaled to another
+    // ratio by nearest neighbour, so small bitmaps stay sharp.
     void DrawTransparent(int x, int y, const QImage& image, TColor transparent);
     void StretchDraw(const TRect& r, const QImage& image);
+    // Fills a rectangle of device pixels with the brush: for measures finer than a logical
+    // pixel (a gauge's bar ends at the device pixel its percentage gives).
+    void FillDeviceRect(const TRect& device);
     // Block copy from another image with a raster operation.
     void CopyRect(const TRect& dest, const QImage& source, const TRect& sourceRect,
                   TCopyMode mode = TCopyMode::cmSrcCopy);
@@ -110,8 +135,20 @@ class TCanvas {
     void Changed() {
         if (OnChanged) OnChanged();
     }
-    bool inClip(int x, int y) const;
-    void setPixelRaw(int x, int y, TColor c);
+    int dev(int v) const { return DevicePixel(v, Ratio()); }
+    // The target's pixels as an image of ratio 1 (the same memory): painting in device pixels.
+    QImage deviceView() const;
+    bool inDeviceClip(int x, int y) const;
+    TRect deviceClip() const;
+    void setPixelRaw(int x, int y, TColor c);  // one logical pixel, in the pen's mode
+    void setDevicePixel(int x, int y, TColor c);
+    // Device rectangle in a colour: with the pen's mode, or copied.
+    void fillDevice(TRect d, TColor c, bool penMode);
+    // A line of device pixels, end point excluded, `thickness` pixels across.
+    void deviceLine(int x0, int y0, int x1, int y1, int thickness, TColor c);
+    // The ellipse inscribed in a device rectangle, its outline a pen wide, with only the
+    // device pixels `keep` accepts (all without one).
+    void ellipse(const TRect& device, const std::function<bool(int, int)>& keep);
     void applyClip(class QPainter& p) const;
 
     QImage* target_ = nullptr;

@@ -221,8 +221,11 @@ void TGraphicControl::SetBounds(int left, int top, int width, int height) {
 
 void TGraphicControl::paintSurface() {
     int w = std::max(1, Width()), h = std::max(1, Height());
-    if (surface_.width() != w || surface_.height() != h)
-        surface_ = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    // Drawn at the screen's own pixels: as many per logical pixel as its ratio gives.
+    const qreal ratio = widget_ ? widget_->devicePixelRatioF() : 1.0;
+    if (surface_.width() != DevicePixel(w, ratio) || surface_.height() != DevicePixel(h, ratio) ||
+        surface_.devicePixelRatio() != ratio)
+        surface_ = MakeImage(w, h, ratio, QImage::Format_ARGB32_Premultiplied);
     if (!(ControlStyle() & csOpaque)) surface_.fill(Qt::transparent);
     canvas_ = TCanvas(&surface_);
     canvas_.SetFont(Font());
@@ -295,7 +298,8 @@ void ControlWidget::paintEvent(QPaintEvent*) {
     auto* g = dynamic_cast<TGraphicControl*>(control_);
     if (!g) return;
     Dispatch([&] {
-        if (g->dirty_) g->paintSurface();
+        // A window moved to a screen of another density paints anew at its ratio.
+        if (g->dirty_ || g->surface_.devicePixelRatio() != devicePixelRatioF()) g->paintSurface();
     });
     QPainter p(this);
     p.drawImage(0, 0, g->surface_);

@@ -18,6 +18,7 @@ void TImage::DescribeAccessible(TAccessibleInfo& info) const {
 
 void TImage::SetPicture(const QImage& picture) {
     picture_ = picture;
+    scaled_ = QImage();
     if (autoSize_ && !picture_.isNull())
         SetBounds(Left(), Top(), picture_.width(), picture_.height());
     Invalidate();
@@ -45,12 +46,21 @@ void TImage::Paint() {
     if (picture_.isNull()) return;
     if (stretch_) {
         Canvas().StretchDraw(ClientRect(), picture_);
-    } else if (center_) {
-        Canvas().Draw((Width() - picture_.width()) / 2, (Height() - picture_.height()) / 2,
-                      picture_);
-    } else {
-        Canvas().Draw(0, 0, picture_);
+        return;
     }
+    // On a high-density screen the picture is enlarged smoothly once and kept at that ratio.
+    const qreal ratio = Canvas().Ratio();
+    if (picture_.devicePixelRatio() != ratio && scaled_.devicePixelRatio() != ratio) {
+        scaled_ = picture_.scaled(DevicePixel(picture_.width(), ratio),
+                                  DevicePixel(picture_.height(), ratio), Qt::IgnoreAspectRatio,
+                                  Qt::SmoothTransformation);
+        scaled_.setDevicePixelRatio(ratio);
+    }
+    const QImage& shown = picture_.devicePixelRatio() == ratio ? picture_ : scaled_;
+    if (center_)
+        Canvas().Draw((Width() - picture_.width()) / 2, (Height() - picture_.height()) / 2, shown);
+    else
+        Canvas().Draw(0, 0, shown);
 }
 
 // ---- TBevel -------------------------------------------------------------------------------------

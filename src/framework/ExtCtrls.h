@@ -24,6 +24,7 @@ class TImage : public TGraphicControl {
 
   private:
     QImage picture_;
+    QImage scaled_;  // the picture at the surface's ratio, when that is not its own
     bool stretch_ = false;
     bool autoSize_ = false;
     bool center_ = false;

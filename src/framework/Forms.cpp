@@ -16,6 +16,7 @@
 #include "framework/Menus.h"
 #include "framework/SysMetrics.h"
 #include "framework/SysUtils.h"
+#include "framework/WindowOwner.h"
 
 TFormHost* FormHost = nullptr;
 
@@ -87,7 +88,12 @@ class InputRouter : public QObject {
         if (!w) return false;
         auto* fw = dynamic_cast<FormWindow*>(w->window());
         if (!fw) return false;
-        if (!fw->Form()->WindowEnabled()) return true;
+        if (!fw->Form()->WindowEnabled()) {
+            // A click on a window that takes no input brings forward the one that does.
+            if (e->type() == QEvent::MouseButtonPress && FormHost)
+                Dispatch([] { FormHost->ActivateInputForm(); });
+            return true;
+        }
         if (e->type() == QEvent::KeyPress) return mnemonic(fw->Form(), static_cast<QKeyEvent*>(e));
         return false;
     }
@@ -134,7 +140,11 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
 TForm::~TForm() {
     Destroying();
     if (modalLoop_) modalLoop_->exit(0);
-    if (FormHost) FormHost->formDestroyed(this);
+    if (FormHost) {
+        for (TForm* f : FormHost->Forms())
+            if (f->owner_ == this) f->owner_ = nullptr;
+        FormHost->formDestroyed(this);
+    }
     DestroyComponents();
     widget_ = nullptr;
     delete window_;
@@ -263,8 +273,14 @@ void TForm::layoutWindow() {
     window_->setFixedSize(std::max(1, w), std::max(1, h));
     TPoint o = ClientOrigin();
     client_->setGeometry(o.X, o.Y, Width(), Height());
-    if (windowSurface_.width() != w || windowSurface_.height() != h) {
-        windowSurface_ = QImage(std::max(1, w), std::max(1, h), QImage::Format_RGB32);
+    // The frame and caption are drawn at the screen's own pixels.
+    const qreal ratio = window_->devicePixelRatioF();
+    w = std::max(1, w);
+    h = std::max(1, h);
+    if (windowSurface_.width() != DevicePixel(w, ratio) ||
+        windowSurface_.height() != DevicePixel(h, ratio) ||
+        windowSurface_.devicePixelRatio() != ratio) {
+        windowSurface_ = MakeImage(w, h, ratio);
         windowSurface_.fill(ToQColor(clBtnFace));
         windowCanvas_.SetTarget(&windowSurface_);
     }
@@ -432,15 +448,27 @@ void TForm::SetVisible(bool v) {
             int y = (GetSystemMetrics(SM_CYSCREEN) - WindowHeight()) / 2;
             window_->move(std::max(0, x), std::max(0, y));
         }
+        owner_ = findOwner();
+        SetWindowOwner(window_, owner_ ? owner_->window_ : nullptr,
+                       owner_ && !owner_->WindowEnabled());
         window_->show();
         if (FormHost) FormHost->formShown(this);
     } else {
         if (!Visible()) return;
         setVisibleFlag(false);
+        owner_ = nullptr;
         window_->hide();
         DoHide();
         if (FormHost) FormHost->formHidden(this);
     }
+}
+
+TForm* TForm::findOwner() const {
+    if (!FormHost) return nullptr;
+    TForm* opener = FormHost->ActiveForm();
+    if (opener && opener != this && opener->Visible() && !opener->WindowEnabled()) return opener;
+    TForm* main = FormHost->MainForm();
+    return main && main != this && main->Visible() ? main : nullptr;
 }
 
 void TForm::Close() {
@@ -606,8 +634,16 @@ void FormWindow::closeEvent(QCloseEvent* e) {
 }
 
 bool FormWindow::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && FormHost && form_->Visible() &&
-        form_->WindowEnabled())
-        Dispatch([&] { FormHost->ActivateForm(form_); });
+    // On a screen of another density the window's surface is made anew at its ratio.
+    if (e->type() == QEvent::ScreenChangeInternal) form_->layoutWindow();
+    // A window manager may hand the focus to a form that takes no input (its owner was
+    // clicked): the form that does takes it over.
+    if (e->type() == QEvent::WindowActivate && FormHost && form_->Visible())
+        Dispatch([&] {
+            if (form_->WindowEnabled())
+                FormHost->ActivateForm(form_);
+            else
+                FormHost->ActivateInputForm();
+        });
     return QWidget::event(e);
 }

@@ -39,6 +39,9 @@ class TFormHost {
     // The form that has the input focus among the application's windows.
     virtual TForm* ActiveForm() const = 0;
     virtual void ActivateForm(TForm* form) = 0;
+    // Brings forward the form that takes the input: the active one, or else the one most
+    // recently active that is visible and enabled.
+    virtual void ActivateInputForm() = 0;
     virtual const std::vector<TForm*>& Forms() const = 0;
     virtual const QImage& Icon() const = 0;
     // A new window handle (each creation of a window gets a fresh one).
@@ -100,6 +103,10 @@ class TForm : public TWinControl {
     TModalResult ModalResult() const { return modalResult_; }
     void SetModalResult(TModalResult r);
     bool Active() const;
+    // The form this one stays above while it is shown, chosen when it is shown: the active
+    // form when that takes no input meanwhile (it opened this one modally), else the main
+    // form; null for the main form and while hidden. Window managers are told of it.
+    TForm* OwnerForm() const { return owner_; }
     // The window's input state (disabled while another form is modal).
     bool WindowEnabled() const { return windowEnabled_; }
     void SetWindowEnabled(bool e) { windowEnabled_ = e; }
@@ -172,6 +179,7 @@ class TForm : public TWinControl {
 
   private:
     void activateChanged(bool active);
+    TForm* findOwner() const;
     friend class TApplication;
     friend class FormWindow;
 
@@ -188,6 +196,7 @@ class TForm : public TWinControl {
     uintptr_t handle_ = 0;
     TModalResult modalResult_ = mrNone;
     QEventLoop* modalLoop_ = nullptr;
+    TForm* owner_ = nullptr;
     FormWindow* window_ = nullptr;
     QWidget* client_ = nullptr;
     QImage windowSurface_;

@@ -49,6 +49,17 @@ void DrawFrameControl(TCanvas& canvas, const TRect& r, unsigned kind, unsigned s
             int gx = cx + dx, gy = cy + dy;
             switch (glyph) {
                 case DFCS_CAPTIONCLOSE:
+                    if (canvas.Ratio() != 1.0) {
+                        // The cross's diagonals step by device pixels, two logical pixels
+                        // thick down each column as at one device pixel per logical one.
+                        auto D = [&](int v) { return canvas.dev(v); };
+                        const int thick = 2 * std::max(1, D(1) - D(0));
+                        canvas.deviceLine(D(gx - s + 1), D(gy - s), D(gx + s + 1), D(gy + s), thick,
+                                          c);
+                        canvas.deviceLine(D(gx - s + 1), D(gy + s - 1), D(gx + s + 1),
+                                          D(gy - s - 1), thick, c);
+                        break;
+                    }
                     for (int k = -s + 1; k < s; ++k) {
                         canvas.setPixelRaw(gx + k, gy + k, c);
                         canvas.setPixelRaw(gx + k + 1, gy + k, c);

@@ -15,9 +15,9 @@ namespace {
 // Sets the canvas up for one item the way the toolkit hands it to an owner-drawn control
 // (brush and text colour by state, the control's font) and lets draw paint it.
 template <class Draw>
-QImage paintItem(TCanvas& canvas, const TFont& font, TColor background, QSize size,
+QImage paintItem(TCanvas& canvas, const TFont& font, TColor background, QSize size, qreal ratio,
                  TOwnerDrawState state, Draw draw) {
-    QImage image(std::max(1, size.width()), std::max(1, size.height()), QImage::Format_RGB32);
+    QImage image = MakeImage(std::max(1, size.width()), std::max(1, size.height()), ratio);
     image.fill(ToQColor(background));
     canvas.SetTarget(&image);
     canvas.SetFont(font);
@@ -49,7 +49,8 @@ class OwnerDrawDelegate : public QStyledItemDelegate {
     // The view owns its delegate and frees it with itself.
     OwnerDrawDelegate(Owner* owner, QObject* view) : QStyledItemDelegate(view), owner_(owner) {}
     void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
-        p->drawImage(o.rect.topLeft(), owner_->PaintItem(i.row(), o.rect.size(), stateOf(o)));
+        p->drawImage(o.rect.topLeft(), owner_->PaintItem(i.row(), o.rect.size(), stateOf(o),
+                                                         p->device()->devicePixelRatioF()));
     }
     QSize sizeHint(const QStyleOptionViewItem& o, const QModelIndex&) const override {
         return QSize(o.rect.width(), owner_->ItemHeight());
@@ -81,7 +82,8 @@ class OwnerDrawComboWidget : public QComboBox {
         QRect item = r.adjusted(3, 3, -arrow - 3, -3);
         if (owner_->ItemIndex() >= 0 && item.isValid()) {
             TOwnerDrawState state = odComboBoxEdit | (hasFocus() ? odSelected | odFocused : 0);
-            p.drawImage(item.topLeft(), owner_->PaintItem(owner_->ItemIndex(), item.size(), state));
+            p.drawImage(item.topLeft(), owner_->PaintItem(owner_->ItemIndex(), item.size(), state,
+                                                          devicePixelRatioF()));
         }
         QRect button(r.right() - arrow, r.top() + 1, arrow, r.height() - 2);
         p.fillRect(button, ToQColor(clBtnFace));
@@ -162,8 +164,8 @@ void TOwnerDrawComboBox::SetItemHeight(int height) {
     combo_->update();
 }
 
-QImage TOwnerDrawComboBox::PaintItem(int index, QSize size, TOwnerDrawState state) {
-    return paintItem(canvas_, Font(), Color(), size, state,
+QImage TOwnerDrawComboBox::PaintItem(int index, QSize size, TOwnerDrawState state, qreal ratio) {
+    return paintItem(canvas_, Font(), Color(), size, ratio, state,
                      [&](const TRect& r) { DrawItem(index, r, state); });
 }
 
@@ -265,8 +267,8 @@ void TOwnerDrawListBox::SetItemHeight(int height) {
     list_->viewport()->update();
 }
 
-QImage TOwnerDrawListBox::PaintItem(int index, QSize size, TOwnerDrawState state) {
-    return paintItem(canvas_, Font(), Color(), size, state,
+QImage TOwnerDrawListBox::PaintItem(int index, QSize size, TOwnerDrawState state, qreal ratio) {
+    return paintItem(canvas_, Font(), Color(), size, ratio, state,
                      [&](const TRect& r) { DrawItem(index, r, state); });
 }
 

@@ -33,8 +33,9 @@ class TOwnerDrawComboBox : public TWinControl {
     int ItemHeight() const { return itemHeight_; }
     // The canvas DrawItem paints on: its brush and font are set for the item's state.
     TCanvas& Canvas() { return canvas_; }
-    // Paints item index into an image of the given size, as the list shows it.
-    QImage PaintItem(int index, QSize size, TOwnerDrawState state);
+    // Paints item index into an image of the given logical size at a device pixel ratio, as
+    // the list shows it.
+    QImage PaintItem(int index, QSize size, TOwnerDrawState state, qreal ratio = 1.0);
     // What the user does: pick item index in the drop-down list. Errors go to the error
     // box, as for any input.
     void PickItem(int index);
@@ -77,7 +78,7 @@ class TOwnerDrawListBox : public TWinControl {
     void SetItemIndex(int index);
     int ItemHeight() const { return itemHeight_; }
     TCanvas& Canvas() { return canvas_; }
-    QImage PaintItem(int index, QSize size, TOwnerDrawState state);
+    QImage PaintItem(int index, QSize size, TOwnerDrawState state, qreal ratio = 1.0);
 
     // Input as the toolkit delivers it, after its own handling (selection on a double
     // click, keyboard movement). Errors go to the error box.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/Canvas.h"
 #include "framework/TimerQueue.h"
 
 namespace screen_updates {
@@ -81,7 +82,10 @@ bool FlushDue() {
 }
 
 void SetCovering(QWidget* widget, const QImage* image) {
-    bool covers = image && image->size() == widget->size();
+    const qreal ratio = widget->devicePixelRatioF();
+    bool covers = image && image->devicePixelRatio() == ratio &&
+                  image->width() == DevicePixel(widget->width(), ratio) &&
+                  image->height() == DevicePixel(widget->height(), ratio);
     const bool scan = covers && image->hasAlphaChannel();
     if (scan && image->format() != QImage::Format_ARGB32_Premultiplied &&
         image->format() != QImage::Format_ARGB32)

@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QResizeEvent>
@@ -188,10 +189,21 @@ class WidthWatcher : public QObject {
     std::function<void()> changed_;
 };
 
+// An edit selects all its text when the focus arrives by any way but the mouse (Tab, an
+// accelerator, its window opening), so the first key typed replaces the text; a click
+// places the caret.
+class EditWidget : public QLineEdit {
+  protected:
+    void focusInEvent(QFocusEvent* e) override {
+        QLineEdit::focusInEvent(e);
+        if (e->reason() != Qt::MouseFocusReason) selectAll();
+    }
+};
+
 }  // namespace
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
-    edit_ = new QLineEdit();
+    edit_ = new EditWidget();
     edit_->setFrame(true);
     SetWidget(edit_);
     SetColor(clWindow);
@@ -210,7 +222,11 @@ std::string TEdit::Text() const {
 
 void TEdit::SetText(const std::string& text) {
     if (Text() == text) return;
+    // Text set while all of it is selected (its window has just opened) stays selected.
+    bool allSelected =
+        edit_->hasFocus() && edit_->hasSelectedText() && edit_->selectedText() == edit_->text();
     edit_->setText(QString::fromStdString(text));
+    if (allSelected) edit_->selectAll();
 }
 
 void TEdit::DescribeAccessible(TAccessibleInfo& info) const {

@@ -116,6 +116,23 @@ TEST_F(Painted, HorizontalBarFillsByTheFormulaAndCoversTheInnerAreaAtFull) {
     EXPECT_TRUE(Uniform(img, {0, 0, 100, 20}, clWhite));
 }
 
+// At the screen's device pixel ratio (the suite runs again under QT_SCALE_FACTOR).
+TEST_F(Painted, DensityBarEndsAtTheDevicePixelItsPercentageGives) {
+    g.SetBounds(0, 0, 100, 20);
+    g.SetForeColor(clRed);
+    QImage img = paint(TGaugeKind::gkHorizontalBar, TBorderStyle::bsSingle, 42);
+    const qreal r = img.devicePixelRatio();
+    EXPECT_EQ(r, g.Widget()->devicePixelRatioF());
+    auto D = [r](int v) { return DevicePixel(v, r); };
+    // W = 99 logical pixels: 42 % of its device pixels, the frame a pen wide.
+    const int end = TGauge::FillLength(D(99), 42);
+    const int y = D(10);
+    for (int x = 0; x < img.width(); ++x) {
+        const TColor want = x < D(1) || x >= D(99) ? clBlack : x < end ? clRed : clWhite;
+        ASSERT_EQ(PixelAt(img, x, y), want) << "x " << x;
+    }
+}
+
 TEST_F(Painted, TextShowsInTheInverseOfWhateverLiesBeneathIt) {
     g.SetBounds(0, 0, 100, 20);
     g.SetProgress(50);  // the bar ends at x = 48, in the middle of "50%"

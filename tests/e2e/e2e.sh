@@ -25,7 +25,9 @@ pid=""
 screenshot_tool=$bin/screenshot
 source "$(dirname "${BASH_SOURCE[0]}")/../../tools/installer-x.sh"
 
+launcher=""
 cleanup() {
+  [ -z "$launcher" ] || kill "$launcher" 2>/dev/null || true
   if alive; then
     kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
@@ -58,6 +60,25 @@ start_installer() {
     INSTALLER_DRIVES="c=/;d=$drive_d,label=E2E" PATH="$work/bin:$PATH" "$@" ./installer \
     >"$work/installer.log" 2>&1) &
   pid=$!
+}
+
+# Starts the installer through the medium's launcher, typed from folder $1, which is also
+# the home folder; the launcher's copy goes under $work/tmp. Sets launcher and pid.
+start_launcher() {
+  local i
+  cp "$(dirname "${BASH_SOURCE[0]}")/../../tools/medium-launcher" "$medium/install"
+  mkdir -p "$work/tmp"
+  (cd "$1" && exec env HOME="$1" TMPDIR="$work/tmp" SDL_AUDIODRIVER=dummy LC_ALL=C.UTF-8 \
+    XDG_RUNTIME_DIR="$work/run" INSTALLER_DRIVES="c=/;d=$drive_d,label=E2E" PATH="$work/bin:$PATH" \
+    "$medium/install" >"$work/installer.log" 2>&1) &
+  launcher=$!
+  for ((i = 0; i < 300; i++)); do
+    pid=$(pgrep -P "$launcher" -x installer || true)
+    [ -n "$pid" ] && return 0
+    kill -0 "$launcher" 2>/dev/null || fail "the launcher ended before the installer started"
+    sleep 0.1
+  done
+  fail "the launcher did not start the installer within 30s"
 }
 
 # Size of a file, 0 while it is not there.

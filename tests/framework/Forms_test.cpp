@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QWindow>
 #include <array>
 
 #include "framework/Accessibility.h"
@@ -66,6 +69,43 @@ TEST_F(Forms, OtherFormsTakeNoInputWhileAModalFormIsUp) {
     EXPECT_FALSE(aEnabledDuring);
     EXPECT_TRUE(a->WindowEnabled());
     EXPECT_EQ(Application->ActiveForm(), a);
+    a->Hide();
+}
+
+TEST_F(Forms, AModalFormIsADialogOwnedByTheFormItDisables) {
+    a->Show();
+    TForm* owner = nullptr;
+    QWindow* transientParent = nullptr;
+    Qt::WindowType type = Qt::Window;
+    RunSteps({[&] {
+        owner = b->OwnerForm();
+        type = b->Window()->windowType();
+        transientParent = b->Window()->windowHandle()->transientParent();
+        b->SetModalResult(mrOk);
+    }});
+    b->ShowModal();
+    EXPECT_EQ(owner, a);
+    EXPECT_EQ(type, Qt::Dialog);
+    EXPECT_EQ(transientParent, a->Window()->windowHandle());
+    EXPECT_EQ(a->OwnerForm(), nullptr);
+    a->Hide();
+}
+
+TEST_F(Forms, AnEditSelectsAllWhenTheFocusComesByAnyWayButTheMouse) {
+    auto* edit = new TEdit(a);
+    edit->SetParent(a);
+    edit->SetText("game");
+    a->Show();
+    for (auto [reason, selected] : {std::pair{Qt::TabFocusReason, true},
+                                    {Qt::ShortcutFocusReason, true},
+                                    {Qt::ActiveWindowFocusReason, true},
+                                    {Qt::OtherFocusReason, true},
+                                    {Qt::MouseFocusReason, false}}) {
+        edit->LineEdit()->deselect();
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QCoreApplication::sendEvent(edit->LineEdit(), &in);
+        EXPECT_EQ(edit->LineEdit()->selectedText() == "game", selected) << reason;
+    }
     a->Hide();
 }
 
@@ -174,6 +214,28 @@ TEST_F(Forms, FrameAndCaptionAreDrawnAroundTheClientArea) {
     EXPECT_EQ(PixelAt(a->WindowSurface(), 100, 10), ColorToRGB(clInactiveCaption));
     b->Hide();
     EXPECT_EQ(Application->ActiveForm(), a);
+    a->Hide();
+}
+
+// At the screen's device pixel ratio (the suite runs again under QT_SCALE_FACTOR): the same
+// layout in logical pixels, drawn at device pixels.
+TEST_F(Forms, DensityFrameEdgesAreAPenOfDevicePixelsWide) {
+    a->Show();
+    const qreal r = a->Window()->devicePixelRatioF();
+    auto D = [r](int v) { return DevicePixel(v, r); };
+    QImage w = a->GrabWindow();
+    EXPECT_EQ(w.devicePixelRatio(), r);
+    EXPECT_EQ(w.size(), QSize(D(206), D(125)));
+    const int y = D(60);
+    for (int x = 0; x < D(3); ++x) {
+        const TColor want = x < D(1) ? cl3DLight : x < D(2) ? clBtnHighlight : clBtnFace;
+        EXPECT_EQ(PixelAt(w, x, y), ColorToRGB(want)) << "x " << x;
+    }
+    for (int x = D(203); x < D(206); ++x) {
+        const TColor want = x >= D(205) ? cl3DDkShadow : x >= D(204) ? clBtnShadow : clBtnFace;
+        EXPECT_EQ(PixelAt(w, x, y), ColorToRGB(want)) << "x " << x;
+    }
+    EXPECT_EQ(a->HitTest(190, 10), HTCLOSE);  // hit-testing stays logical
     a->Hide();
 }
 

@@ -13,6 +13,7 @@
 #include "framework/Seams.h"
 #include "install/Installer.h"
 #include "music/Seams.h"
+#include "platform/Seams.h"
 #include "support/TestSupport.h"
 
 using namespace testing_support;
@@ -22,11 +23,14 @@ namespace {
 struct Program : ::testing::Test {
     TempDir medium;
     std::string Log() const { return ReadFile(medium / "dialogs.log"); }
-    // Runs the program in the medium's folder and ends the process with its exit code.
+    // Runs the program from the medium, started in another folder (as the launcher starts
+    // it), and ends the process with its exit code.
     void RunProgram() {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        if (chdir(medium.Path().c_str()) != 0) std::_Exit(100);
+        TempDir elsewhere;
+        if (chdir(elsewhere.Path().c_str()) != 0) std::_Exit(100);
+        seams::ProgramFileScope program(medium / "installer");
         std::string log = medium / "dialogs.log";
         seams::DialogScope answer([log](const TDialogInfo& d) {
             if (FILE* f = std::fopen(log.c_str(), "a")) {
