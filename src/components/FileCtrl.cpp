@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/Accessibility.h"
 #include "framework/Messages.h"
 #include "framework/StringList.h"
 #include "framework/SysUtils.h"
@@ -191,6 +192,11 @@ void TDriveComboBox::CreateWnd() {
     Dispatch([this] { SetDriveLetter(driveLetter_); });
 }
 
+void TDriveComboBox::DescribeAccessible(TAccessibleInfo& info) const {
+    TOwnerDrawComboBox::DescribeAccessible(info);
+    info.Name = "Drive";
+}
+
 void TDriveComboBox::Click() {
     TOwnerDrawComboBox::Click();
     if (ItemIndex() >= 0 && !ItemText(ItemIndex()).empty())
@@ -345,6 +351,12 @@ std::string TDirectoryListBox::GetItemPath(int index) const {
             return drive + (end == std::string::npos ? rest : rest.substr(0, end));
         }
     }
+}
+
+void TDirectoryListBox::DescribeAccessible(TAccessibleInfo& info) const {
+    TOwnerDrawListBox::DescribeAccessible(info);
+    info.Name = "Directory";
+    info.Description = currentDir_;
 }
 
 void TDirectoryListBox::OpenCurrent() {

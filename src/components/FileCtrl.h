@@ -27,6 +27,7 @@ class TDriveComboBox : public TOwnerDrawComboBox {
     void SetDirList(TDirectoryListBox* list);
     // Rebuilds the drive items from the platform's drives.
     void BuildList();
+    void DescribeAccessible(TAccessibleInfo& info) const override;
 
   protected:
     void CreateWnd() override;
@@ -68,6 +69,7 @@ class TDirectoryListBox : public TOwnerDrawListBox {
     int Indentation(int index) const;
     // Follows the linked selector (or a directory change) onto another drive.
     void DriveChange(char letter);
+    void DescribeAccessible(TAccessibleInfo& info) const override;
     bool KeepsCase() const { return keepsCase_; }
     bool CaseSensitive() const { return caseSensitive_; }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "framework/Accessibility.h"
 #include "framework/SysUtils.h"
 
 namespace {
@@ -78,7 +79,20 @@ void TGauge::SetProgress(int v) {
     if (v == progress_) return;
     progress_ = v;
     // Called once per block of unpacked data: paint only on a new whole percentage.
-    if (PercentComplete() != before) Repaint();
+    if (PercentComplete() != before) {
+        Repaint();
+        accessibility::Changed(this, accessibility::TChange::Value);
+    }
+}
+
+void TGauge::DescribeAccessible(TAccessibleInfo& info) const {
+    TGraphicControl::DescribeAccessible(info);
+    info.Role = TAccessibleRole::ProgressBar;
+    info.HasValue = true;
+    info.Value = progress_;
+    info.Minimum = minValue_;
+    info.Maximum = maxValue_;
+    info.Text = Format("%d%%", PercentComplete());
 }
 
 void TGauge::SetKind(TGaugeKind k) {

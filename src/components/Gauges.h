@@ -43,6 +43,8 @@ class TGauge : public TGraphicControl {
     int PercentComplete() const;
     // Length of the reached part of a bar N pixels long, in whole-percent steps.
     static int FillLength(int n, int percent);
+    // A progress bar: the value and range, the percentage as its text.
+    void DescribeAccessible(TAccessibleInfo& info) const override;
 
   protected:
     void Paint() override;

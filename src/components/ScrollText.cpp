@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "framework/Accessibility.h"
 #include "framework/Bitmaps.h"
 
 TCustomScrollText::TCustomScrollText(TComponent* owner) : TGraphicControl(owner) {
@@ -33,6 +34,13 @@ TCustomScrollText::~TCustomScrollText() {
 void TCustomScrollText::SetItems(const TStringList& items) {
     if (&items != &items_) items_.Assign(items);
     RemeasureAndInvalidate();
+}
+
+void TCustomScrollText::DescribeAccessible(TAccessibleInfo& info) const {
+    TGraphicControl::DescribeAccessible(info);
+    info.Role = TAccessibleRole::StaticText;
+    for (int i = 0; i < items_.Count(); ++i) info.Name += (i ? "\n" : "") + items_[i];
+    info.Text = info.Name;
 }
 
 void TCustomScrollText::SetSteps(int steps) {

@@ -73,6 +73,8 @@ class TCustomScrollText : public TGraphicControl {
     void StartScroll(int fromStep);
     void StopScroll();
     void MeasureBlock();
+    // Static text: its lines.
+    void DescribeAccessible(TAccessibleInfo& info) const override;
 
   protected:
     void Paint() override;

@@ -28,6 +28,11 @@ constexpr Placement kLabel3{392, 131, 77, 75};
 constexpr Placement kLabel4{14, 9, 461, 19};
 constexpr Placement kScrollText2{149, 76, 91, 15};
 
+// The context menu's keys; each hot-spot does what one of its items does.
+constexpr const char* kInstallKeys = "Ctrl+I";
+constexpr const char* kNfoKeys = "Ctrl+N";
+constexpr const char* kQuitKeys = "Ctrl+Q";
+
 TImage* picture(TForm* form, const Placement& p, const char* resource, const char* hint) {
     auto* image = place(form, new TImage(form), p);
     image->SetPicture(LoadJpegResource(resource));
@@ -101,10 +106,13 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
         Label4->Font().SetColor(clWhite);
 
         PopupMenu1 = new TPopupMenu(this);
-        Install1 = menuItem(PopupMenu1, "Install", "Ctrl+I");
-        Nfo1 = menuItem(PopupMenu1, "Tarnwick.nfo", "Ctrl+N");
-        Quit1 = menuItem(PopupMenu1, "Quit", "Ctrl+Q");
+        Install1 = menuItem(PopupMenu1, "Install", kInstallKeys);
+        Nfo1 = menuItem(PopupMenu1, "Tarnwick.nfo", kNfoKeys);
+        Quit1 = menuItem(PopupMenu1, "Quit", kQuitKeys);
         SetPopupMenu(PopupMenu1);
+        Label1->SetAccessibleShortcut(kInstallKeys);
+        Label2->SetAccessibleShortcut(kNfoKeys);
+        Label3->SetAccessibleShortcut(kQuitKeys);
 
         // A black caption bar with the white bold title.
         GradientCaption1 = new TGradientCaption(this);

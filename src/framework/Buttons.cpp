@@ -1,5 +1,6 @@
 #include "framework/Buttons.h"
 
+#include "framework/Accessibility.h"
 #include "framework/FrameControls.h"
 #include "platform/Platform.h"
 
@@ -12,6 +13,7 @@ void TSpeedButton::SetCaption(const std::string& caption) {
     if (caption == caption_) return;
     caption_ = caption;
     Invalidate();
+    accessibility::Changed(this, accessibility::TChange::Name);
 }
 
 void TSpeedButton::SetFlat(bool flat) {
@@ -59,6 +61,14 @@ bool TSpeedButton::DialogChar(int key, TShiftState shift) {
 void TSpeedButton::Click() {
     if (!Enabled()) return;
     TGraphicControl::Click();
+}
+
+void TSpeedButton::DescribeAccessible(TAccessibleInfo& info) const {
+    TGraphicControl::DescribeAccessible(info);
+    info.Role = TAccessibleRole::PushButton;
+    info.Name = accessibility::SpokenCaption(caption_);
+    if (info.Shortcut.empty()) info.Shortcut = accessibility::AltShortcut(caption_);
+    info.Pressable = true;
 }
 
 void TSpeedButton::Paint() {

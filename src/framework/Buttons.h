@@ -20,6 +20,7 @@ class TSpeedButton : public TGraphicControl {
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     bool DialogChar(int key, TShiftState shift) override;
     void Click() override;
+    void DescribeAccessible(TAccessibleInfo& info) const override;
 
   protected:
     void Paint() override;

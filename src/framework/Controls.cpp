@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/Accessibility.h"
 #include "framework/Controls_p.h"
 #include "framework/ScreenUpdates.h"
 
@@ -73,6 +74,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 TControl::~TControl() {
     if (parent_) parent_->removeControl(this);
     if (widget_) {
+        accessibility::Attach(widget_, nullptr);
         widget_->hide();
         // The toolkit may still hold events for the widget; let it go at its own pace.
         widget_->setParent(nullptr);
@@ -84,6 +86,7 @@ TControl::~TControl() {
 void TControl::SetWidget(QWidget* widget) {
     widget_ = widget;
     widget_->setMouseTracking(true);
+    accessibility::Attach(widget_, this);
     syncGeometry();
 }
 
@@ -141,6 +144,7 @@ void TControl::SetEnabled(bool e) {
     if (e == enabled_) return;
     enabled_ = e;
     Invalidate();
+    accessibility::Changed(this, accessibility::TChange::State);
 }
 
 void TControl::SetHint(const std::string& h) {
@@ -165,6 +169,16 @@ void TControl::Invalidate() {
 
 void TControl::Repaint() {
     if (widget_) widget_->repaint();
+}
+
+void TControl::DescribeAccessible(TAccessibleInfo& info) const {
+    info.Description = hint_;
+    info.Shortcut = accessibleShortcut_;
+    info.Pressable = static_cast<bool>(OnClick);
+}
+
+void TControl::AccessiblePress(int item) {
+    if (item < 0) Click();
 }
 
 void TControl::Click() {

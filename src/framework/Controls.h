@@ -18,6 +18,7 @@
 class TWinControl;
 class TForm;
 class TPopupMenu;
+struct TAccessibleInfo;
 
 // Runs code called from the toolkit; an escaping error goes to the exception handler.
 void Dispatch(const std::function<void()>& handler);
@@ -119,6 +120,15 @@ class TControl : public TComponent {
     virtual void MouseMove(TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
 
+    // What a screen reader learns of the control (see Accessibility.h): each class adds its
+    // role, caption, value or entries to what every control knows (hint, click handler).
+    virtual void DescribeAccessible(TAccessibleInfo& info) const;
+    // A screen reader's press of the control (item -1) or of one of its entries.
+    virtual void AccessiblePress(int item);
+    // The keys that do what pressing the control does, where no caption shows them (a
+    // hot-spot and the menu item it stands for).
+    void SetAccessibleShortcut(const std::string& keys) { accessibleShortcut_ = keys; }
+
   protected:
     // Subclasses create their widget in their constructor through this.
     void SetWidget(QWidget* widget);
@@ -136,6 +146,7 @@ class TControl : public TComponent {
     bool showHint_ = false;
     bool mouseDown_ = false;
     std::string hint_;
+    std::string accessibleShortcut_;
     TColor color_ = clBtnFace;
     TFont font_;
     TPopupMenu* popupMenu_ = nullptr;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "framework/Accessibility.h"
 #include "framework/Buttons.h"
 #include "framework/Forms.h"
 #include "framework/Messages.h"
@@ -22,6 +23,10 @@ class TDialogIconView : public TGraphicControl {
   public:
     TDialogIconView(TComponent* owner, TDialogIcon icon) : TGraphicControl(owner), icon_(icon) {
         SetBounds(0, 0, 32, 32);
+    }
+    void DescribeAccessible(TAccessibleInfo& info) const override {
+        TGraphicControl::DescribeAccessible(info);
+        info.Role = TAccessibleRole::Graphic;
     }
 
   protected:
@@ -160,6 +165,19 @@ class TMessageForm : public TForm {
             return true;
         }
         return TForm::KeyDown(key, shift);
+    }
+
+    // A message box is an alert, read out with its text when it opens.
+    void DescribeAccessible(TAccessibleInfo& info) const override {
+        TForm::DescribeAccessible(info);
+        info.Role = TAccessibleRole::Alert;
+        info.Description = info_.Text;
+    }
+
+  protected:
+    void DoShow() override {
+        TForm::DoShow();
+        accessibility::Announce(this);
     }
 
   private:

@@ -2,12 +2,18 @@
 
 #include <algorithm>
 
+#include "framework/Accessibility.h"
 #include "framework/FrameControls.h"
 
 // ---- TImage -------------------------------------------------------------------------------------
 
 TImage::TImage(TComponent* owner) : TGraphicControl(owner) {
     SetBounds(0, 0, 105, 105);
+}
+
+void TImage::DescribeAccessible(TAccessibleInfo& info) const {
+    TGraphicControl::DescribeAccessible(info);
+    info.Role = TAccessibleRole::Graphic;
 }
 
 void TImage::SetPicture(const QImage& picture) {

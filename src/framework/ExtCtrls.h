@@ -17,6 +17,7 @@ class TImage : public TGraphicControl {
     void SetAutoSize(bool a);
     bool Center() const { return center_; }
     void SetCenter(bool c);
+    void DescribeAccessible(TAccessibleInfo& info) const override;
 
   protected:
     void Paint() override;

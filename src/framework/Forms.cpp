@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "framework/Accessibility.h"
 #include "framework/Controls_p.h"
 #include "framework/Forms_p.h"
 #include "framework/FrameControls.h"
@@ -118,6 +119,7 @@ void InstallFormInputFilter() {
 // ---- TForm --------------------------------------------------------------------------------------
 
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
+    accessibility::Install();
     window_ = new FormWindow(this);
     client_ = new ClientArea(this, window_);
     SetWidget(window_);
@@ -154,6 +156,13 @@ void TForm::SetCaption(const std::string& caption) {
     caption_ = caption;
     window_->setWindowTitle(QString::fromStdString(caption_));
     if (HandleAllocated()) RedrawFrame();
+    accessibility::Changed(this, accessibility::TChange::Name);
+}
+
+void TForm::DescribeAccessible(TAccessibleInfo& info) const {
+    TWinControl::DescribeAccessible(info);
+    info.Role = Modal() ? TAccessibleRole::Dialog : TAccessibleRole::Window;
+    info.Name = caption_;
 }
 
 void TForm::SetClientSize(int width, int height) {

@@ -163,6 +163,8 @@ class TForm : public TWinControl {
 
     QWidget* ClientWidget() const override { return client_; }
     TForm* AsForm() const override { return const_cast<TForm*>(this); }
+    // A frame named by its caption, a dialog while it is modal.
+    void DescribeAccessible(TAccessibleInfo& info) const override;
     // The toolkit window of the whole form (frame, caption and client area).
     QWidget* Window() const;
 

@@ -7,6 +7,7 @@
 #include <QStyledItemDelegate>
 #include <algorithm>
 
+#include "framework/Accessibility.h"
 #include "framework/Messages.h"
 
 namespace {
@@ -141,10 +142,13 @@ void TOwnerDrawComboBox::SetItemIndex(int index) {
 }
 
 void TOwnerDrawComboBox::ClearItems() {
+    {
+        QSignalBlocker block(combo_);
+        combo_->clear();
+    }
     items_.clear();
     itemIndex_ = -1;
-    QSignalBlocker block(combo_);
-    combo_->clear();
+    accessibility::Changed(this, accessibility::TChange::Items);
 }
 
 void TOwnerDrawComboBox::AddItem(const std::string& text, const TBitmap* bitmap) {
@@ -187,6 +191,27 @@ void TOwnerDrawComboBox::PickItem(int index) {
     Dispatch([&] { Select(index); });
 }
 
+namespace {
+
+template <class List>
+void describeItems(const List& list, TAccessibleInfo& info) {
+    for (int i = 0; i < list.ItemCount(); ++i) info.Items.push_back(list.ItemText(i));
+    info.ItemIndex = list.ItemIndex();
+}
+
+}  // namespace
+
+void TOwnerDrawComboBox::DescribeAccessible(TAccessibleInfo& info) const {
+    TWinControl::DescribeAccessible(info);
+    info.Role = TAccessibleRole::ComboBox;
+    info.Pressable = false;
+    describeItems(*this, info);
+}
+
+void TOwnerDrawComboBox::AccessiblePress(int item) {
+    if (item >= 0) Select(item);
+}
+
 // ---- TOwnerDrawListBox -----------------------------------------------------------------------
 
 TOwnerDrawListBox::TOwnerDrawListBox(TComponent* owner) : TWinControl(owner) {
@@ -214,8 +239,10 @@ void TOwnerDrawListBox::EndUpdate() {
 }
 
 void TOwnerDrawListBox::ClearItems() {
-    items_.clear();
+    // The toolkit still tells of the old entries while it clears them.
     list_->clear();
+    items_.clear();
+    accessibility::Changed(this, accessibility::TChange::Items);
 }
 
 void TOwnerDrawListBox::AddItem(const std::string& text, const TBitmap* bitmap) {
@@ -257,6 +284,19 @@ void TOwnerDrawListBox::KeyPress(char& key) {
 
 void TOwnerDrawListBox::UserDblClick() {
     Dispatch([this] { DblClick(); });
+}
+
+void TOwnerDrawListBox::DescribeAccessible(TAccessibleInfo& info) const {
+    TWinControl::DescribeAccessible(info);
+    info.Role = TAccessibleRole::List;
+    info.Pressable = false;
+    describeItems(*this, info);
+}
+
+void TOwnerDrawListBox::AccessiblePress(int item) {
+    if (item < 0) return;
+    SetItemIndex(item);
+    DblClick();
 }
 
 void TOwnerDrawListBox::UserKeyPress(char key) {

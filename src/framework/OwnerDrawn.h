@@ -39,6 +39,9 @@ class TOwnerDrawComboBox : public TWinControl {
     // What the user does: pick item index in the drop-down list. Errors go to the error
     // box, as for any input.
     void PickItem(int index);
+    // A drop-down list with its entries; pressing one picks it.
+    void DescribeAccessible(TAccessibleInfo& info) const override;
+    void AccessiblePress(int item) override;
 
     TNotifyEvent OnChange;
 
@@ -81,6 +84,9 @@ class TOwnerDrawListBox : public TWinControl {
     // click, keyboard movement). Errors go to the error box.
     void UserDblClick();
     void UserKeyPress(char key);
+    // A list with its entries; pressing one selects it and opens it, as a double click does.
+    void DescribeAccessible(TAccessibleInfo& info) const override;
+    void AccessiblePress(int item) override;
 
   protected:
     virtual void DrawItem(int index, const TRect& rect, TOwnerDrawState state);

@@ -13,6 +13,7 @@
 #include <limits>
 #include <vector>
 
+#include "framework/Accessibility.h"
 #include "framework/SysUtils.h"
 #include "framework/TextLayout.h"
 #include "framework/Utf8.h"
@@ -49,6 +50,7 @@ void TLabel::SetCaption(const std::string& caption) {
     caption_ = caption;
     adjustBounds();
     Invalidate();
+    accessibility::Changed(this, accessibility::TChange::Name);
 }
 
 void TLabel::SetAutoSize(bool a) {
@@ -91,6 +93,17 @@ void TLabel::FontChanged() {
 void TLabel::Loaded() {
     TGraphicControl::Loaded();
     adjustBounds();
+}
+
+void TLabel::DescribeAccessible(TAccessibleInfo& info) const {
+    TGraphicControl::DescribeAccessible(info);
+    if (caption_.empty() && info.Pressable) {
+        info.Role = TAccessibleRole::PushButton;
+        return;
+    }
+    info.Role = TAccessibleRole::StaticText;
+    info.Name = accessibility::SpokenCaption(caption_, showAccelChar_);
+    info.Text = info.Name;
 }
 
 void TLabel::Paint() {
@@ -214,6 +227,11 @@ void TEdit::SetText(const std::string& text) {
         edit_->hasFocus() && edit_->hasSelectedText() && edit_->selectedText() == edit_->text();
     edit_->setText(QString::fromStdString(text));
     if (allSelected) edit_->selectAll();
+}
+
+void TEdit::DescribeAccessible(TAccessibleInfo& info) const {
+    TWinControl::DescribeAccessible(info);
+    info.Role = TAccessibleRole::EditableText;
 }
 
 void TEdit::FontChanged() {
@@ -361,6 +379,11 @@ void TMemo::rebreak() {
     int scrolled = editor_->verticalScrollBar()->value();
     show(lines);
     editor_->verticalScrollBar()->setValue(scrolled);
+}
+
+void TMemo::DescribeAccessible(TAccessibleInfo& info) const {
+    TWinControl::DescribeAccessible(info);
+    info.Role = TAccessibleRole::EditableText;
 }
 
 int TMemo::LineCount() const {

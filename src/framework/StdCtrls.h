@@ -27,6 +27,9 @@ class TLabel : public TGraphicControl {
     void SetWordWrap(bool w);
     bool ShowAccelChar() const { return showAccelChar_; }
     void SetShowAccelChar(bool s);
+    // A label with text is static text; one without text that reacts to clicks is a
+    // hot-spot, a push button.
+    void DescribeAccessible(TAccessibleInfo& info) const override;
 
   protected:
     void Paint() override;
@@ -56,6 +59,7 @@ class TEdit : public TWinControl {
     std::string Text() const;
     void SetText(const std::string& text);
     QLineEdit* LineEdit() const { return edit_; }
+    void DescribeAccessible(TAccessibleInfo& info) const override;
     TNotifyEvent OnChange;
 
   protected:
@@ -96,6 +100,7 @@ class TMemo : public TWinControl {
     void SetWantTabs(bool w);
     void SetColor(TColor c) override;
     QPlainTextEdit* Editor() const { return editor_; }
+    void DescribeAccessible(TAccessibleInfo& info) const override;
 
   protected:
     void FontChanged() override;

@@ -1,10 +1,13 @@
 // Window semantics the windows rely on: modal loops, activation, the error box, keys.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QWindow>
+#include <array>
 
+#include "framework/Accessibility.h"
 #include "framework/Application.h"
 #include "framework/Buttons.h"
 #include "framework/Dialogs.h"
@@ -244,6 +247,69 @@ TEST_F(Forms, CloseBoxOnlyWithTheSystemMenu) {
     EXPECT_EQ(close, (TRect{185, 5, 201, 19}));
     EXPECT_EQ(a->HitTest(190, 10), HTCLOSE);
     EXPECT_EQ(a->HitTest(50, 10), HTCAPTION);
+}
+
+TEST_F(Forms, ScreenReadersHearCaptionsWithoutMarksOrDotLeaders) {
+    struct Case {
+        const char *Caption, *Spoken, *Keys;
+    } cases[] = {{"&Install", "Install", "Alt+I"},
+                 {"Fish && &chips", "Fish & chips", "Alt+C"},
+                 {"Space free on this disk     ......", "Space free on this disk", ""},
+                 {"Processing...", "Processing...", ""}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(accessibility::SpokenCaption(c.Caption), c.Spoken) << c.Caption;
+        EXPECT_EQ(accessibility::AltShortcut(c.Caption), c.Keys) << c.Caption;
+    }
+}
+
+TEST_F(Forms, ScreenReadersFindEveryControlByRoleAndName) {
+    auto make = [&](auto* c, std::array<int, 4> r) {  // left, top, width, height
+        c->SetBounds(r[0], r[1], r[2], r[3]);
+        c->SetParent(a);
+        return c;
+    };
+    make(new TLabel(a), {10, 4, 60, 17})->SetCaption("Dir name:");
+    TEdit* edit = make(new TEdit(a), {10, 25, 100, 21});
+    TEdit* far = make(new TEdit(a), {10, 70, 100, 21});  // no label near it
+    auto* picture = make(new TSpeedButton(a), {120, 10, 70, 40});
+    picture->SetHint("Install Game");
+    TLabel* hotSpot = make(new TLabel(a), {122, 12, 60, 30});
+    hotSpot->SetAutoSize(false);
+    int presses = 0;
+    hotSpot->OnClick = [&](TObject*) { ++presses; };
+    hotSpot->SetAccessibleShortcut("Ctrl+I");
+    TMemo* memo = make(new TMemo(a), {120, 55, 75, 40});
+    memo->SetText("first line\r\nsecond line");
+    a->Show();
+
+    TAccessibleInfo info = accessibility::Describe(edit);
+    EXPECT_EQ(info.Role, TAccessibleRole::EditableText);
+    EXPECT_EQ(info.Name, "Dir name:");
+    EXPECT_EQ(accessibility::Describe(far).Name, "");
+    EXPECT_EQ(accessibility::Describe(a).Name, "A");
+
+    // Through the toolkit, as its bridge to the accessibility bus reads them.
+    QAccessibleInterface* spot = QAccessible::queryAccessibleInterface(hotSpot->Widget());
+    ASSERT_NE(spot, nullptr);
+    EXPECT_EQ(spot->role(), QAccessible::PushButton);
+    EXPECT_EQ(spot->text(QAccessible::Name), "Install Game");
+    QAccessibleActionInterface* act = spot->actionInterface();
+    ASSERT_NE(act, nullptr);
+    EXPECT_EQ(act->keyBindingsForAction(QAccessibleActionInterface::pressAction()),
+              QStringList{"Ctrl+I"});
+    act->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(presses, 0);  // once the toolkit's call has returned
+    EXPECT_TRUE(WaitUntil([&] { return presses == 1; }));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(edit->LineEdit())->text(QAccessible::Name),
+              "Dir name:");
+    // The viewer's text, line by line.
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(memo->Editor())->textInterface();
+    ASSERT_NE(text, nullptr);
+    int start = 0, end = 0;
+    EXPECT_EQ(text->textAtOffset(12, QAccessible::LineBoundary, &start, &end).trimmed(),
+              "second line");
+    a->Hide();
 }
 
 }  // namespace
