@@ -16,9 +16,10 @@ from gi.repository import Atspi, GLib  # noqa: E402
 warnings.simplefilter("ignore", DeprecationWarning)
 pid, folder = int(sys.argv[1]), sys.argv[2]
 S = Atspi.StateType
-# (event type, source): a listener makes no calls to the program, which may be busy.
+# (event type, source, the event's own data): a listener makes no calls to the program,
+# which may be busy.
 heard = []
-listener = Atspi.EventListener.new(lambda e: heard.append((e.type, e.source)))
+listener = Atspi.EventListener.new(lambda e: heard.append((e.type, e.source, e.any_data)))
 for kind in ("object:state-changed:focused", "object:property-change:accessible-name",
              "object:property-change:accessible-value", "window:activate"):
     listener.register(kind)
@@ -113,9 +114,11 @@ def show_tree(win, depth=0):
 
 
 def heard_since(mark, kind, role, name=None, prefix=""):
-    for t, src in heard[mark:]:
-        n = src.get_name() or ""  # the name now: the event tells of a change, not its text
-        if t == kind and role in (None, src.get_role_name()) and name in (None, n) and n.startswith(prefix):
+    for t, src, data in heard[mark:]:
+        # A name change carries the new name; the source may have been renamed again since.
+        names = {src.get_name() or ""} | ({data} if isinstance(data, str) else set())
+        if t == kind and role in (None, src.get_role_name()) and any(
+                name in (None, n) and n.startswith(prefix) for n in names):
             return True
     return False
 
