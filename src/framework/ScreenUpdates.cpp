@@ -91,12 +91,14 @@ void SetCovering(QWidget* widget, const QImage* image) {
         image->format() != QImage::Format_ARGB32)
         covers = false;
     if (scan) {
-        // Every alpha is 255 exactly when the AND of all pixels keeps it (a loop the
-        // compiler vectorises).
-        for (int y = 0; covers && y < image->height(); ++y) {
+        // Every alpha is 255 exactly when the AND of all pixels keeps it. The bounds are
+        // read once: a call to the image per pixel would keep the compiler from
+        // vectorising the loop, and the labels are scanned at every paint.
+        const int width = image->width(), height = image->height();
+        for (int y = 0; covers && y < height; ++y) {
             const auto* row = reinterpret_cast<const QRgb*>(image->constScanLine(y));
             QRgb all = ~QRgb{0};
-            for (int x = 0; x < image->width(); ++x) all &= row[x];
+            for (int x = 0; x < width; ++x) all &= row[x];
             covers = qAlpha(all) == 255;
         }
     }
