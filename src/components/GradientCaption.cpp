@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "framework/Application.h"
-#include "framework/FrameControls.h"
 #include "framework/SysMetrics.h"
 #include "framework/SysUtils.h"
+#include "framework/WindowFrame.h"
 
 namespace {
 
@@ -268,10 +268,6 @@ void TGradientCaption::RedrawFrame() {
 
 // ---- Geometry ------------------------------------------------------------------------------
 
-bool TGradientCaption::ToolWindow() const {
-    return form_->Frame().ToolWindow();
-}
-
 // The bar and its buttons are where the form hit-tests them.
 TRect TGradientCaption::GetBarRect() const {
     return form_->CaptionBarRect();
@@ -287,13 +283,7 @@ TCaptionButtons TGradientCaption::VisibleButtons() const {
 }
 
 void TGradientCaption::SubtractButtons(TRect& r) const {
-    if (form_->BorderStyle() == TFormBorderStyle::bsNone) return;
-    int w = GetSystemMetrics(ToolWindow() ? SM_CXSMSIZE : SM_CXSIZE);
-    TCaptionButtons buttons = VisibleButtons();
-    if (buttons & cbClose) r.Right -= w + 2;
-    if (buttons & cbMinimize) r.Right -= w;
-    if (buttons & cbMaximize) r.Right -= w;
-    if (buttons & cbHelp) r.Right -= w + 2;
+    r.Right -= form_->Frame().ButtonSpace();
 }
 
 TRect TGradientCaption::GetTextRect() const {
@@ -344,10 +334,7 @@ TRect TGradientCaption::DrawCaptionBar(bool active) {
     else
         FillSolid(c, t, sysColor);
 
-    TFormBorderStyle b = form_->BorderStyle();
-    if ((form_->BorderIcons() & biSystemMenu) &&
-        (b == TFormBorderStyle::bsSingle || b == TFormBorderStyle::bsSizeable))
-        DrawSmallIcon(c, t);
+    if (!form_->Frame().CaptionIcon().IsEmpty()) DrawSmallIcon(c, t);
     DrawButtons(c);
     if (OnDrawCaption) {
         TCanvas handlerCanvas(&memory);
@@ -386,37 +373,16 @@ void TGradientCaption::FillGradient(TCanvas& c, const TRect& r, TColor left, TCo
 }
 
 void TGradientCaption::DrawSmallIcon(TCanvas& c, TRect& t) const {
-    t.Left += 1;
     QImage icon = form_->Icon();
     if (icon.isNull() && Application) icon = Application->Icon();
     if (icon.isNull()) icon = defaultApplicationIcon(c.Ratio());
-    int w = GetSystemMetrics(SM_CXSMICON);
-    int h = GetSystemMetrics(SM_CYSMICON);
-    if (w == 0) w = GetSystemMetrics(SM_CXSIZE);
-    if (h == 0) h = GetSystemMetrics(SM_CYSIZE);
-    c.StretchDraw({t.Left + 1, t.Top + 1, t.Left + 1 + w, t.Top + 1 + h}, icon);
-    t.Left += GetSystemMetrics(SM_CXSMICON) + 1;
+    const TWindowFrame frame = form_->Frame();
+    DrawCaptionIcon(c, frame, icon);
+    t.Left = frame.CaptionText().Left;
 }
 
 void TGradientCaption::DrawButtons(TCanvas& c) const {
-    TBorderIcons icons = form_->BorderIcons();
-    TWindowState state = form_->WindowState();
-    TRect close = form_->CaptionButtonRect(HTCLOSE);
-    TRect maximize = form_->CaptionButtonRect(HTMAXBUTTON);
-    TRect minimize = form_->CaptionButtonRect(HTMINBUTTON);
-    TRect help = form_->CaptionButtonRect(HTHELP);
-    if (!close.IsEmpty()) DrawFrameControl(c, close, DFC_CAPTION, DFCS_CAPTIONCLOSE);
-    if (!maximize.IsEmpty()) {
-        unsigned s = state == TWindowState::wsMaximized ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMAX;
-        if (!(icons & biMaximize)) s |= DFCS_INACTIVE;
-        DrawFrameControl(c, maximize, DFC_CAPTION, s);
-    }
-    if (!minimize.IsEmpty()) {
-        unsigned s = state == TWindowState::wsMinimized ? DFCS_CAPTIONRESTORE : DFCS_CAPTIONMIN;
-        if (!(icons & biMinimize)) s |= DFCS_INACTIVE;
-        DrawFrameControl(c, minimize, DFC_CAPTION, s);
-    }
-    if (!help.IsEmpty()) DrawFrameControl(c, help, DFC_CAPTION, DFCS_CAPTIONHELP);
+    DrawCaptionButtons(c, form_->Frame());
 }
 
 int TGradientCaption::MeasurePart(TCanvas& c, const TCompanyText& part) {

@@ -158,7 +158,6 @@ class TGradientCaption : public TComponent {
     void FitHeight(TFont& font) const;
     void ComposeCaption();
     void RedrawFrame();
-    bool ToolWindow() const;
 
     TForm* form_ = nullptr;
     uintptr_t FormHandle = 0;

@@ -370,35 +370,14 @@ void TForm::PaintNonClient(const QRegion* clip) {
 }
 
 void TForm::PaintCaptionBar(TCanvas& c, bool active) {
-    TRect bar = CaptionBarRect();
+    const TWindowFrame frame = Frame();
+    TRect bar = frame.CaptionBar();
     if (bar.IsEmpty()) return;
     c.Brush() = {active ? clActiveCaption : clInactiveCaption, TBrushStyle::bsSolid};
     c.FillRect(bar);
-    TRect text = bar;
-    bool sysMenu = borderIcons_ & biSystemMenu;
-    if (sysMenu && (borderStyle_ == TFormBorderStyle::bsSingle ||
-                    borderStyle_ == TFormBorderStyle::bsSizeable)) {
-        const QImage& icon = !icon_.isNull() ? icon_ : (FormHost ? FormHost->Icon() : icon_);
-        int s = GetSystemMetrics(SM_CXSMICON);
-        if (!icon.isNull())
-            c.StretchDraw({text.Left + 2, text.Top + 1, text.Left + 2 + s, text.Top + 1 + s}, icon);
-        text.Left += s + 2;
-    }
-    for (unsigned ht : {HTCLOSE, HTMAXBUTTON, HTMINBUTTON, HTHELP}) {
-        TRect r = CaptionButtonRect(ht);
-        if (r.IsEmpty()) continue;
-        unsigned glyph = ht == HTCLOSE ? DFCS_CAPTIONCLOSE
-                         : ht == HTMAXBUTTON
-                             ? (windowState_ == TWindowState::wsMaximized ? DFCS_CAPTIONRESTORE
-                                                                          : DFCS_CAPTIONMAX)
-                         : ht == HTMINBUTTON ? DFCS_CAPTIONMIN
-                                             : DFCS_CAPTIONHELP;
-        if ((ht == HTMAXBUTTON && !(borderIcons_ & biMaximize)) ||
-            (ht == HTMINBUTTON && !(borderIcons_ & biMinimize)))
-            glyph |= DFCS_INACTIVE;
-        DrawFrameControl(c, r, DFC_CAPTION, glyph);
-        text.Right = std::min(text.Right, r.Left);
-    }
+    DrawCaptionIcon(c, frame, !icon_.isNull() ? icon_ : (FormHost ? FormHost->Icon() : icon_));
+    DrawCaptionButtons(c, frame);
+    TRect text = frame.CaptionText();
     TFont font;
     if (!GetCaptionFont(font)) font = StockSystemFont();
     font.SetColor(active ? clCaptionText : clInactiveCaptionText);

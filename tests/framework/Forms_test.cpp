@@ -12,6 +12,7 @@
 #include "framework/Buttons.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
+#include "framework/FrameControls.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
 #include "framework/SysUtils.h"
@@ -247,6 +248,40 @@ TEST_F(Forms, CloseBoxOnlyWithTheSystemMenu) {
     EXPECT_EQ(close, (TRect{185, 5, 201, 19}));
     EXPECT_EQ(a->HitTest(190, 10), HTCLOSE);
     EXPECT_EQ(a->HitTest(50, 10), HTCAPTION);
+}
+
+// What the plain caption and the gradient caption both paint by: the title area left of the
+// buttons' space and past the small icon's place, and the glyphs by the window state.
+TEST(WindowFrame, TitleAreaAndGlyphsFollowStyleIconsAndState) {
+    using S = TFormBorderStyle;
+    using W = TWindowState;
+    constexpr unsigned kMinMax = biSystemMenu | biMinimize | biMaximize;
+    constexpr unsigned kMaxOnly = biSystemMenu | biMaximize;
+    constexpr unsigned kMax = DFCS_CAPTIONMAX, kMin = DFCS_CAPTIONMIN, kOff = DFCS_INACTIVE;
+    constexpr unsigned kRestore = DFCS_CAPTIONRESTORE;
+    struct Case {
+        S style;
+        TBorderIcons icons;
+        W state;
+        TRect text;
+        unsigned maxGlyph, minGlyph;  // 0: no such buttons
+    } cases[] = {
+        {S::bsSizeable, kMinMax, W::wsNormal, {22, 4, 148, 22}, kMax, kMin},
+        {S::bsSizeable, kMaxOnly, W::wsMaximized, {22, 4, 148, 22}, kRestore, kMin | kOff},
+        {S::bsSizeable, kMinMax, W::wsMinimized, {21, 3, 149, 21}, kMax, kRestore},
+        {S::bsDialog, biSystemMenu | biHelp, W::wsNormal, {3, 3, 163, 21}, 0, 0},
+        {S::bsToolWindow, biSystemMenu | biMinimize, W::wsNormal, {3, 3, 189, 17}, 0, 0},
+        {S::bsSingle, 0, W::wsNormal, {3, 3, 203, 21}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        TWindowFrame f{c.style, c.icons, c.state, 200};
+        SCOPED_TRACE(static_cast<int>(c.style) * 100 + static_cast<int>(c.state));
+        EXPECT_EQ(f.CaptionText(), c.text);
+        EXPECT_EQ(f.CaptionButton(HTMAXBUTTON).IsEmpty(), c.maxGlyph == 0);
+        if (c.maxGlyph == 0) continue;
+        EXPECT_EQ(f.CaptionGlyph(HTMAXBUTTON), c.maxGlyph);
+        EXPECT_EQ(f.CaptionGlyph(HTMINBUTTON), c.minGlyph);
+    }
 }
 
 TEST_F(Forms, ScreenReadersHearCaptionsWithoutMarksOrDotLeaders) {
