@@ -8,6 +8,7 @@
 #include <string>
 
 #include "framework/StdCtrls.h"
+#include "framework/StdCtrls_p.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ double show(TMemo& memo, const std::string& text) {
     QApplication::processEvents();
     auto t0 = Clock::now();
     memo.SetText(text);
-    memo.Editor()->grab();
+    EditorOf(memo)->grab();
     return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
     memo.Font().SetHeight(-11);
     memo.SetScrollBars(TScrollStyle::ssBoth);
     memo.SetReadOnly(true);
-    memo.Editor()->show();
+    EditorOf(memo)->show();
 
     const size_t mib = 1024 * 1024;
     int status = 0;

@@ -1,6 +1,5 @@
 #include "components/GradientCaption.h"
 
-#include <QCursor>
 #include <QImage>
 #include <QRegion>
 #include <algorithm>
@@ -205,28 +204,28 @@ bool TGradientCaption::AppHook(TMessage& m) {
 }
 
 bool TGradientCaption::SetSizingCursor(int hitTest) {
-    Qt::CursorShape shape;
+    TCursor cursor;
     switch (hitTest) {
         case HTLEFT:
         case HTRIGHT:
-            shape = Qt::SizeHorCursor;
+            cursor = TCursor::crSizeWE;
             break;
         case HTTOP:
         case HTBOTTOM:
-            shape = Qt::SizeVerCursor;
+            cursor = TCursor::crSizeNS;
             break;
         case HTTOPLEFT:
         case HTBOTTOMRIGHT:
-            shape = Qt::SizeFDiagCursor;
+            cursor = TCursor::crSizeNWSE;
             break;
         case HTTOPRIGHT:
         case HTBOTTOMLEFT:
-            shape = Qt::SizeBDiagCursor;
+            cursor = TCursor::crSizeNESW;
             break;
         default:
             return false;
     }
-    if (form_->Window()) form_->Window()->setCursor(shape);
+    form_->SetCursor(cursor);
     return true;
 }
 

@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "framework/Controls.h"
+#include "framework/Controls_p.h"
 #include "framework/Forms.h"
 #include "platform/Platform.h"
 
@@ -15,7 +15,7 @@ namespace accessibility {
 
 namespace {
 
-// The control behind a toolkit widget (TControl::SetWidget records it, the control's end
+// The control behind a toolkit widget (SetWidget records it, the control's end
 // clears it).
 constexpr const char* kControlProperty = "tarnwickControl";
 
@@ -137,8 +137,8 @@ class ItemAccessible : public QAccessibleInterface, public QAccessibleActionInte
     }
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
-        if (!alive_.Alive() || !control_->Widget()) return {};
-        QWidget* w = control_->Widget();
+        if (!alive_.Alive() || !WidgetOf(*control_)) return {};
+        QWidget* w = WidgetOf(*control_);
         if (auto* view = qobject_cast<QListWidget*>(w)) {
             QRect r = view->visualItemRect(view->item(index_));
             return QRect(view->viewport()->mapToGlobal(r.topLeft()), r.size());
@@ -156,7 +156,7 @@ class ItemAccessible : public QAccessibleInterface, public QAccessibleActionInte
         s.focusable = true;
         bool current = Describe(control_).ItemIndex == index_;
         s.selected = current;
-        s.focused = current && control_->Widget() && control_->Widget()->hasFocus();
+        s.focused = current && WidgetOf(*control_) && WidgetOf(*control_)->hasFocus();
         s.invisible = !control_->Showing();
         return s;
     }
@@ -179,7 +179,7 @@ class ItemAccessible : public QAccessibleInterface, public QAccessibleActionInte
 // modal window, whose loop must not run inside the call.
 void pressLater(TControl* c, int item) {
     TControlGuard alive(c);
-    QTimer::singleShot(0, c->Widget(), [c, alive, item] {
+    QTimer::singleShot(0, WidgetOf(*c), [c, alive, item] {
         if (!alive.Alive()) return;
         TForm* form = c->ParentForm();
         // A window under a modal one takes no input, and neither does a disabled control.
@@ -366,7 +366,7 @@ void notify(QWidget* w, QAccessible::Event e) {
 }
 
 void nameChanged(const TControl* c) {
-    QWidget* w = c->Widget();
+    QWidget* w = WidgetOf(*c);
     if (!w) return;
     TAccessibleInfo own;
     c->DescribeAccessible(own);
@@ -409,7 +409,7 @@ TAccessibleInfo Describe(const TControl* c) {
 }
 
 void Changed(const TControl* c, TChange what) {
-    QWidget* w = c->Widget();
+    QWidget* w = WidgetOf(*c);
     if (!w || !QAccessible::isActive()) return;
     switch (what) {
         case TChange::Name:
@@ -445,7 +445,7 @@ void Changed(const TControl* c, TChange what) {
 }
 
 void Announce(const TControl* window) {
-    QWidget* w = window->Widget();
+    QWidget* w = WidgetOf(*window);
     if (!w) return;
     // Once the window is on the screen.
     QTimer::singleShot(0, w, [w] {

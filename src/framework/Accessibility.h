@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-class QWidget;
 class TControl;
 
 enum class TAccessibleRole {
@@ -51,8 +50,6 @@ enum class TChange { Name, Value, State, Items };
 
 // Installs the toolkit factory for the framework's controls (once; the application does).
 void Install();
-// Records the control behind a toolkit widget (the control's end records null).
-void Attach(QWidget* widget, TControl* control);
 // The control's description with the name rules above applied.
 TAccessibleInfo Describe(const TControl* control);
 // Tells the screen reader; costs nothing while none listens.

@@ -48,7 +48,7 @@ void TApplication::Run() {
     if (terminated_) return;
     if (mainForm_) mainForm_->Show();
     if (terminated_) return;
-    runLoop_ = std::make_unique<QEventLoop>();
+    runLoop_ = std::make_unique<TMessageLoop>();
     runLoop_->exec();
     runLoop_.reset();
 }
@@ -100,8 +100,8 @@ void TApplication::ActivateForm(TForm* form) {
     std::erase(activationOrder_, form);
     activationOrder_.push_back(form);
     form->activateChanged(true);
-    form->Window()->raise();
-    form->Window()->activateWindow();
+    WidgetOf(*form)->raise();
+    WidgetOf(*form)->activateWindow();
     if (!form->OnActivate || form == failedActivation_) return;
     // An activation handler that fails shows the error box; when the box closes the
     // activation comes back to the form, and running the handler again would fail again,
@@ -121,8 +121,8 @@ void TApplication::ActivateInputForm() {
     TForm* form = takesInput ? activeForm_ : latestEnabledForm();
     if (!form) return;
     if (form != activeForm_) return ActivateForm(form);
-    form->Window()->raise();
-    form->Window()->activateWindow();
+    WidgetOf(*form)->raise();
+    WidgetOf(*form)->activateWindow();
 }
 
 TForm* TApplication::latestEnabledForm() const {

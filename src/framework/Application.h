@@ -3,7 +3,6 @@
 // escape event handlers.
 #pragma once
 
-#include <QEventLoop>
 #include <QImage>
 #include <functional>
 #include <memory>
@@ -85,7 +84,7 @@ class TApplication : public TComponent, public TFormHost {
     bool terminated_ = false;
     bool ownsQtApp_ = false;
     QImage icon_;
-    std::unique_ptr<QEventLoop> runLoop_;
+    std::unique_ptr<TMessageLoop> runLoop_;
 };
 
 extern TApplication* Application;

@@ -10,7 +10,7 @@
 
 #include "framework/Accessibility.h"
 #include "framework/Controls_p.h"
-#include "framework/ScreenUpdates.h"
+#include "framework/ScreenUpdates_p.h"
 
 // ---- Dispatch -----------------------------------------------------------------------------------
 
@@ -67,31 +67,41 @@ TMouseButton MouseButtonOf(Qt::MouseButton b) {
 
 // ---- TControl -----------------------------------------------------------------------------------
 
-TControl::TControl(TComponent* owner) : TComponent(owner) {
+namespace {
+
+void syncGeometry(const TControl& c) {
+    QWidget* w = WidgetOf(c);
+    if (w && !w->isWindow()) w->setGeometry(c.Left(), c.Top(), c.Width(), c.Height());
+}
+
+}  // namespace
+
+TControl::TControl(TComponent* owner)
+    : TComponent(owner), private_(std::make_unique<TControlPrivate>()) {
     font_.OnChange = [this](TFont*) { FontChanged(); };
 }
 
 TControl::~TControl() {
     if (parent_) parent_->removeControl(this);
-    if (widget_) {
-        accessibility::Attach(widget_, nullptr);
-        widget_->hide();
+    if (QWidget* widget = private_->widget) {
+        accessibility::Attach(widget, nullptr);
+        widget->hide();
         // The toolkit may still hold events for the widget; let it go at its own pace.
-        widget_->setParent(nullptr);
-        widget_->deleteLater();
-        widget_ = nullptr;
+        widget->setParent(nullptr);
+        widget->deleteLater();
+        private_->widget = nullptr;
     }
 }
 
-void TControl::SetWidget(QWidget* widget) {
-    widget_ = widget;
-    widget_->setMouseTracking(true);
-    accessibility::Attach(widget_, this);
-    syncGeometry();
+TControlPrivate& PrivateOf(const TControl& control) {
+    return *control.private_;
 }
 
-void TControl::syncGeometry() {
-    if (widget_ && !widget_->isWindow()) widget_->setGeometry(left_, top_, width_, height_);
+void SetWidget(TControl& control, QWidget* widget) {
+    PrivateOf(control).widget = widget;
+    widget->setMouseTracking(true);
+    accessibility::Attach(widget, &control);
+    syncGeometry(control);
 }
 
 void TControl::SetParent(TWinControl* parent) {
@@ -100,13 +110,13 @@ void TControl::SetParent(TWinControl* parent) {
     parent_ = parent;
     if (parent_) {
         parent_->insertControl(this);
-        if (widget_) {
-            widget_->setParent(parent_->ClientWidget());
-            syncGeometry();
-            widget_->setVisible(visible_);
+        if (private_->widget) {
+            private_->widget->setParent(ClientWidgetOf(*parent_));
+            syncGeometry(*this);
+            private_->widget->setVisible(visible_);
         }
-    } else if (widget_) {
-        widget_->setParent(nullptr);
+    } else if (private_->widget) {
+        private_->widget->setParent(nullptr);
     }
 }
 
@@ -125,13 +135,13 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     top_ = top;
     width_ = std::max(0, width);
     height_ = std::max(0, height);
-    syncGeometry();
+    syncGeometry(*this);
 }
 
 void TControl::SetVisible(bool v) {
     if (v == visible_) return;
     visible_ = v;
-    if (widget_ && parent_) widget_->setVisible(v);
+    if (private_->widget && parent_) private_->widget->setVisible(v);
 }
 
 bool TControl::Showing() const {
@@ -149,7 +159,8 @@ void TControl::SetEnabled(bool e) {
 
 void TControl::SetHint(const std::string& h) {
     hint_ = h;
-    if (widget_) widget_->setToolTip(showHint_ ? QString::fromStdString(hint_) : QString());
+    if (QWidget* w = private_->widget)
+        w->setToolTip(showHint_ ? QString::fromStdString(hint_) : QString());
 }
 
 void TControl::SetShowHint(bool s) {
@@ -164,11 +175,11 @@ void TControl::SetColor(TColor c) {
 }
 
 void TControl::Invalidate() {
-    if (widget_) widget_->update();
+    if (private_->widget) private_->widget->update();
 }
 
 void TControl::Repaint() {
-    if (widget_) widget_->repaint();
+    if (private_->widget) private_->widget->repaint();
 }
 
 void TControl::DescribeAccessible(TAccessibleInfo& info) const {
@@ -210,7 +221,7 @@ void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
 // ---- TGraphicControl ----------------------------------------------------------------------------
 
 TGraphicControl::TGraphicControl(TComponent* owner) : TControl(owner) {
-    SetWidget(new ControlWidget(this));
+    SetWidget(*this, new ControlWidget(this));
 }
 
 void TGraphicControl::SetBounds(int left, int top, int width, int height) {
@@ -222,7 +233,8 @@ void TGraphicControl::SetBounds(int left, int top, int width, int height) {
 void TGraphicControl::paintSurface() {
     int w = std::max(1, Width()), h = std::max(1, Height());
     // Drawn at the screen's own pixels: as many per logical pixel as its ratio gives.
-    const qreal ratio = widget_ ? widget_->devicePixelRatioF() : 1.0;
+    QWidget* widget = WidgetOf(*this);
+    const qreal ratio = widget ? widget->devicePixelRatioF() : 1.0;
     if (surface_.width() != DevicePixel(w, ratio) || surface_.height() != DevicePixel(h, ratio) ||
         surface_.devicePixelRatio() != ratio)
         surface_ = MakeImage(w, h, ratio, QImage::Format_ARGB32_Premultiplied);
@@ -233,18 +245,19 @@ void TGraphicControl::paintSurface() {
     ++paintCount_;
     Paint();
     dirty_ = false;
-    if (widget_ && !(ControlStyle() & csOpaque)) screen_updates::SetCovering(widget_, &surface_);
+    if (widget && !(ControlStyle() & csOpaque)) screen_updates::SetCovering(widget, &surface_);
 }
 
 void TGraphicControl::Repaint() {
     paintSurface();
-    if (widget_) screen_updates::Request(widget_);
+    if (QWidget* widget = WidgetOf(*this)) screen_updates::Request(widget);
 }
 
 void TGraphicControl::Invalidate() {
     dirty_ = true;
-    if (widget_ && !(ControlStyle() & csOpaque)) screen_updates::SetCovering(widget_, nullptr);
-    if (widget_) screen_updates::Request(widget_);
+    QWidget* widget = WidgetOf(*this);
+    if (widget && !(ControlStyle() & csOpaque)) screen_updates::SetCovering(widget, nullptr);
+    if (widget) screen_updates::Request(widget);
 }
 
 // ---- TWinControl --------------------------------------------------------------------------------
@@ -279,11 +292,11 @@ void TWinControl::CreateChildHandles() {
 }
 
 void TWinControl::SetFocus() {
-    if (widget_) widget_->setFocus(Qt::OtherFocusReason);
+    if (private_->widget) private_->widget->setFocus(Qt::OtherFocusReason);
 }
 
 bool TWinControl::Focused() const {
-    return widget_ && widget_->hasFocus();
+    return private_->widget && private_->widget->hasFocus();
 }
 
 // ---- ControlWidget ------------------------------------------------------------------------------

@@ -2,11 +2,11 @@
 // paints through a canvas into an image of its own size, which is then shown on its
 // parent; a windowed control (TWinControl) wraps a toolkit widget. Every call from the
 // toolkit into a control's handlers goes through Dispatch, so an error raised by a handler
-// reaches the error box and never unwinds through the toolkit.
+// reaches the error box and never unwinds through the toolkit. The widgets themselves stay
+// inside the framework (Controls_p.h).
 #pragma once
 
 #include <QImage>
-#include <QWidget>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,6 +19,8 @@ class TWinControl;
 class TForm;
 class TPopupMenu;
 struct TAccessibleInfo;
+// The toolkit side of a control (its widget), defined in Controls_p.h.
+struct TControlPrivate;
 
 // Runs code called from the toolkit; an escaping error goes to the exception handler.
 void Dispatch(const std::function<void()>& handler);
@@ -106,9 +108,6 @@ class TControl : public TComponent {
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
 
-    // The toolkit widget that stands for the control.
-    QWidget* Widget() const { return widget_; }
-
     // Alt+letter and similar keys offered to every control of the active form; true when
     // the control acted on it.
     virtual bool DialogChar(int key, TShiftState shift) { return false; }
@@ -130,13 +129,8 @@ class TControl : public TComponent {
     void SetAccessibleShortcut(const std::string& keys) { accessibleShortcut_ = keys; }
 
   protected:
-    // Subclasses create their widget in their constructor through this.
-    void SetWidget(QWidget* widget);
     virtual void FontChanged() { Invalidate(); }
-    void syncGeometry();
     void setVisibleFlag(bool v) { visible_ = v; }
-
-    QWidget* widget_ = nullptr;
 
   private:
     TWinControl* parent_ = nullptr;
@@ -153,10 +147,12 @@ class TControl : public TComponent {
     unsigned controlStyle_ = 0;
     // Expires with the control; see TControlGuard.
     std::shared_ptr<const char> lifeToken_ = std::make_shared<const char>(0);
+    std::unique_ptr<TControlPrivate> private_;
 
     friend class ControlWidget;
     friend class TWinControl;
     friend class TControlGuard;
+    friend TControlPrivate& PrivateOf(const TControl& control);
 };
 
 // Notices the end of a control. A handler may free the very control that called it, and
@@ -211,8 +207,6 @@ class TWinControl : public TControl {
 
     const std::vector<TControl*>& Controls() const { return controls_; }
     int ControlCount() const { return static_cast<int>(controls_.size()); }
-    // The widget child controls are placed on (the client area).
-    virtual QWidget* ClientWidget() const { return widget_; }
 
     // Window creation: happens when the control is first shown. Descendants build what
     // needs a window in CreateWnd.
@@ -245,7 +239,3 @@ class TWinControl : public TControl {
 
     friend class TControl;
 };
-
-// Converts toolkit mouse state to the platform's shift state.
-TShiftState ShiftStateOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons);
-TMouseButton MouseButtonOf(Qt::MouseButton b);

@@ -6,6 +6,7 @@
 
 #include "framework/Accessibility.h"
 #include "framework/Buttons.h"
+#include "framework/Controls_p.h"
 #include "framework/Forms.h"
 #include "framework/Messages.h"
 #include "framework/SeamHooks_p.h"
@@ -190,7 +191,7 @@ int runDialog(TDialogInfo info) {
     if (seams::hooks::DialogHook()) {
         TForm* f = form.get();
         // Answer from inside the dialog's own modal loop, once it is up and active.
-        QTimer::singleShot(0, f->Window(), [info, f] {
+        QTimer::singleShot(0, WidgetOf(*f), [info, f] {
             Dispatch([&] {
                 const auto& respond = seams::hooks::DialogHook();
                 int r = respond ? respond(info) : mrNone;

@@ -16,7 +16,7 @@
 #include "framework/Menus.h"
 #include "framework/SysMetrics.h"
 #include "framework/SysUtils.h"
-#include "framework/WindowOwner.h"
+#include "framework/WindowOwner_p.h"
 
 TFormHost* FormHost = nullptr;
 
@@ -121,8 +121,8 @@ void InstallFormInputFilter() {
 TForm::TForm(TComponent* owner) : TWinControl(owner) {
     accessibility::Install();
     window_ = new FormWindow(this);
-    client_ = new ClientArea(this, window_);
-    SetWidget(window_);
+    PrivateOf(*this).client = new ClientArea(this, window_);
+    SetWidget(*this, window_);
     setVisibleFlag(false);
     SetColor(clBtnFace);
     Font().SetName(kDefaultFontName);
@@ -146,7 +146,7 @@ TForm::~TForm() {
         FormHost->formDestroyed(this);
     }
     DestroyComponents();
-    widget_ = nullptr;
+    PrivateOf(*this) = {};
     delete window_;
     window_ = nullptr;
 }
@@ -200,7 +200,7 @@ void TForm::SetIcon(const QImage& icon) {
 
 void TForm::SetBrushClear(bool clear) {
     brushClear_ = clear;
-    client_->update();
+    ClientWidgetOf(*this)->update();
 }
 
 int TForm::FrameWidth() const {
@@ -272,7 +272,7 @@ void TForm::layoutWindow() {
     int w = WindowWidth(), h = WindowHeight();
     window_->setFixedSize(std::max(1, w), std::max(1, h));
     TPoint o = ClientOrigin();
-    client_->setGeometry(o.X, o.Y, Width(), Height());
+    ClientWidgetOf(*this)->setGeometry(o.X, o.Y, Width(), Height());
     // The frame and caption are drawn at the screen's own pixels.
     const qreal ratio = window_->devicePixelRatioF();
     w = std::max(1, w);
@@ -316,6 +316,27 @@ void TForm::RedrawFrame() {
     if (HandleAllocated()) Perform(WM_NCPAINT, NCPAINT_WHOLE_FRAME, 0);
 }
 
+void TForm::SetCursor(TCursor cursor) {
+    if (!window_) return;
+    switch (cursor) {
+        case TCursor::crDefault:
+            window_->unsetCursor();
+            break;
+        case TCursor::crSizeWE:
+            window_->setCursor(Qt::SizeHorCursor);
+            break;
+        case TCursor::crSizeNS:
+            window_->setCursor(Qt::SizeVerCursor);
+            break;
+        case TCursor::crSizeNWSE:
+            window_->setCursor(Qt::SizeFDiagCursor);
+            break;
+        case TCursor::crSizeNESW:
+            window_->setCursor(Qt::SizeBDiagCursor);
+            break;
+    }
+}
+
 void TForm::WndProc(TMessage& m) {
     switch (m.Msg) {
         case WM_NCPAINT:
@@ -329,7 +350,7 @@ void TForm::WndProc(TMessage& m) {
             m.Result = 1;
             break;
         case WM_SETCURSOR:
-            window_->unsetCursor();
+            SetCursor(TCursor::crDefault);
             m.Result = 0;
             break;
         case WM_NCHITTEST:
@@ -391,7 +412,7 @@ QImage TForm::GrabWindow() const {
     QImage out = windowSurface_.copy();
     QPainter p(&out);
     TPoint o = ClientOrigin();
-    p.drawPixmap(o.X, o.Y, client_->grab());
+    p.drawPixmap(o.X, o.Y, ClientWidgetOf(*this)->grab());
     return out;
 }
 
@@ -481,7 +502,7 @@ TModalResult TForm::ShowModal() {
                 disabled.push_back(f);
             }
     modalResult_ = mrNone;
-    QEventLoop loop;
+    TMessageLoop loop;
     modalLoop_ = &loop;
     try {
         SetVisible(true);
@@ -523,13 +544,9 @@ bool TForm::DialogChar(int key, TShiftState shift) {
     return false;
 }
 
-QWidget* TForm::Window() const {
-    return window_;
-}
-
 void TForm::ContextPopup(int x, int y) {
     if (!PopupMenu()) return;
-    QPoint global = client_->mapToGlobal(QPoint(x, y));
+    QPoint global = ClientWidgetOf(*this)->mapToGlobal(QPoint(x, y));
     PopupMenu()->Popup(global.x(), global.y());
 }
 
@@ -602,7 +619,7 @@ void FormWindow::keyPressEvent(QKeyEvent* e) {
 }
 
 void FormWindow::contextMenuEvent(QContextMenuEvent* e) {
-    QPoint p = form_->ClientWidget()->mapFrom(this, e->pos());
+    QPoint p = ClientWidgetOf(*form_)->mapFrom(this, e->pos());
     Dispatch([&] { form_->ContextPopup(p.x(), p.y()); });
 }
 

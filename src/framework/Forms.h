@@ -1,13 +1,12 @@
 // Forms. A form is a top-level window of fixed client size, centred on the screen, whose
 // frame and caption bar the framework draws itself into a window surface; the non-client
 // messages go through a replaceable message procedure so a component can take the caption
-// over. The application object is in Application.h.
+// over. The application object is in Application.h. The toolkit window stays inside the
+// framework (Forms_p.h).
 #pragma once
 
-#include <QEventLoop>
 #include <QImage>
 #include <QRegion>
-#include <QWidget>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +16,9 @@
 #include "framework/WindowFrame.h"
 
 enum class TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+// Mouse pointers over a window: the default arrow, the sizing arrows (west-east,
+// north-south, north-west to south-east, north-east to south-west).
+enum class TCursor { crDefault, crSizeWE, crSizeNS, crSizeNWSE, crSizeNESW };
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;
@@ -64,6 +66,8 @@ class TFormHost {
 extern TFormHost* FormHost;
 
 class FormWindow;
+// A loop that runs messages until it is told to end (Forms_p.h).
+class TMessageLoop;
 
 class TForm : public TWinControl {
   public:
@@ -152,6 +156,9 @@ class TForm : public TWinControl {
     int HitTest(int x, int y) const;
     // Asks for the frame to be repainted now (WM_NCPAINT with the whole frame).
     void RedrawFrame();
+    // The mouse pointer over the window (the default handling of WM_SETCURSOR sets
+    // crDefault).
+    void SetCursor(TCursor cursor);
 
     // Keyboard: the form's shortcuts (context menu items, Alt+letter of its buttons).
     virtual bool KeyDown(int key, TShiftState shift);
@@ -161,12 +168,9 @@ class TForm : public TWinControl {
     // Context menu at a client position.
     void ContextPopup(int x, int y);
 
-    QWidget* ClientWidget() const override { return client_; }
     TForm* AsForm() const override { return const_cast<TForm*>(this); }
     // A frame named by its caption, a dialog while it is modal.
     void DescribeAccessible(TAccessibleInfo& info) const override;
-    // The toolkit window of the whole form (frame, caption and client area).
-    QWidget* Window() const;
 
   protected:
     void CreateWnd() override;
@@ -195,10 +199,9 @@ class TForm : public TWinControl {
     bool centred_ = false;
     uintptr_t handle_ = 0;
     TModalResult modalResult_ = mrNone;
-    QEventLoop* modalLoop_ = nullptr;
+    TMessageLoop* modalLoop_ = nullptr;
     TForm* owner_ = nullptr;
     FormWindow* window_ = nullptr;
-    QWidget* client_ = nullptr;
     QImage windowSurface_;
     TCanvas windowCanvas_;
 };

@@ -1,11 +1,18 @@
-// Framework-internal: the toolkit window behind a form. Only the framework's own sources
-// include this; the public headers know the class by name at most.
+// Framework-internal: the toolkit window behind a form. Only the framework's own sources,
+// its tests and the benchmarks include this; the public headers know the classes by name
+// at most. A form's window is its widget (WidgetOf, Controls_p.h).
 #pragma once
 
+#include <QEventLoop>
 #include <QPoint>
 #include <QWidget>
 
+#include "framework/Controls_p.h"
 #include "framework/Forms.h"
+
+// A loop of its own that runs messages until it is told to end: a modal form's, the
+// application's.
+class TMessageLoop : public QEventLoop {};
 
 // The toolkit window behind a form.
 class FormWindow : public QWidget {

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "framework/Accessibility.h"
+#include "framework/Controls_p.h"
 #include "framework/Messages.h"
 
 namespace {
@@ -129,7 +130,7 @@ class OwnerDrawListWidget : public QListWidget {
 
 TOwnerDrawComboBox::TOwnerDrawComboBox(TComponent* owner) : TWinControl(owner) {
     combo_ = new OwnerDrawComboWidget(this);
-    SetWidget(combo_);
+    SetWidget(*this, combo_);
     SetColor(clWindow);
 }
 
@@ -216,7 +217,7 @@ void TOwnerDrawComboBox::AccessiblePress(int item) {
 
 TOwnerDrawListBox::TOwnerDrawListBox(TComponent* owner) : TWinControl(owner) {
     list_ = new OwnerDrawListWidget(this);
-    SetWidget(list_);
+    SetWidget(*this, list_);
     SetColor(clWindow);
 }
 

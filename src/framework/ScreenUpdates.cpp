@@ -1,4 +1,4 @@
-#include "framework/ScreenUpdates.h"
+#include "framework/ScreenUpdates_p.h"
 
 #include <QImage>
 #include <QPointer>

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "framework/Accessibility.h"
+#include "framework/Controls_p.h"
+#include "framework/StdCtrls_p.h"
 #include "framework/SysUtils.h"
 #include "framework/TextLayout.h"
 #include "framework/Utf8.h"
@@ -126,6 +128,9 @@ void TLabel::Paint() {
 
 // ---- toolkit widgets ----------------------------------------------------------------------------
 
+namespace {
+
+// Applies a framework font and colours to a toolkit widget.
 void ApplyFont(QWidget* w, const TFont& font) {
     w->setFont(font.ToQFont());
 }
@@ -140,8 +145,6 @@ void ApplyColors(QWidget* w, TColor background, TColor text) {
     }
     w->setPalette(pal);
 }
-
-namespace {
 
 // Forwards a toolkit widget's clicks to its control.
 class ClickForwarder : public QObject {
@@ -189,6 +192,8 @@ class WidthWatcher : public QObject {
     std::function<void()> changed_;
 };
 
+}  // namespace
+
 // An edit selects all its text when the focus arrives by any way but the mouse (Tab, an
 // accelerator, its window opening), so the first key typed replaces the text; a click
 // places the caret.
@@ -200,12 +205,22 @@ class EditWidget : public QLineEdit {
     }
 };
 
-}  // namespace
+// The memo's box, a class of the framework's own so that the header names none of the
+// toolkit's.
+class MemoWidget : public QPlainTextEdit {};
+
+QLineEdit* LineEditOf(const TEdit& edit) {
+    return static_cast<QLineEdit*>(WidgetOf(edit));
+}
+
+QPlainTextEdit* EditorOf(const TMemo& memo) {
+    return static_cast<QPlainTextEdit*>(WidgetOf(memo));
+}
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner) {
     edit_ = new EditWidget();
     edit_->setFrame(true);
-    SetWidget(edit_);
+    SetWidget(*this, edit_);
     SetColor(clWindow);
     ApplyColors(edit_, clWindow, clWindowText);
     // The window's font from the start, not the toolkit's default.
@@ -240,10 +255,10 @@ void TEdit::FontChanged() {
 }
 
 TMemo::TMemo(TComponent* owner) : TWinControl(owner) {
-    editor_ = new QPlainTextEdit();
+    editor_ = new MemoWidget();
     editor_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     editor_->setTabChangesFocus(true);
-    SetWidget(editor_);
+    SetWidget(*this, editor_);
     editor_->viewport()->installEventFilter(new ClickForwarder(this, editor_));
     // The breaks in long runs follow the width the box wraps at.
     editor_->viewport()->installEventFilter(new WidthWatcher(

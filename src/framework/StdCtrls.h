@@ -1,8 +1,8 @@
-// Standard controls: label, edit box and memo.
+// Standard controls: label, edit box and memo. Their toolkit widgets stay inside the
+// framework (StdCtrls_p.h).
 #pragma once
 
-#include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QString>
 #include <vector>
 
 #include "framework/Controls.h"
@@ -49,16 +49,15 @@ class TLabel : public TGraphicControl {
     bool showAccelChar_ = true;
 };
 
-// Applies a framework font and colours to a toolkit widget.
-void ApplyFont(QWidget* w, const TFont& font);
-void ApplyColors(QWidget* w, TColor background, TColor text);
+// The toolkit boxes behind the edit and the memo (StdCtrls.cpp).
+class EditWidget;
+class MemoWidget;
 
 class TEdit : public TWinControl {
   public:
     explicit TEdit(TComponent* owner);
     std::string Text() const;
     void SetText(const std::string& text);
-    QLineEdit* LineEdit() const { return edit_; }
     void DescribeAccessible(TAccessibleInfo& info) const override;
     TNotifyEvent OnChange;
 
@@ -66,7 +65,7 @@ class TEdit : public TWinControl {
     void FontChanged() override;
 
   private:
-    QLineEdit* edit_;
+    EditWidget* edit_;
 };
 
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -99,7 +98,6 @@ class TMemo : public TWinControl {
     bool WantTabs() const { return wantTabs_; }
     void SetWantTabs(bool w);
     void SetColor(TColor c) override;
-    QPlainTextEdit* Editor() const { return editor_; }
     void DescribeAccessible(TAccessibleInfo& info) const override;
 
   protected:
@@ -113,7 +111,7 @@ class TMemo : public TWinControl {
     // The same text with breaks for another width, at the same scroll position.
     void rebreak();
 
-    QPlainTextEdit* editor_;
+    MemoWidget* editor_;
     double breaksWidth_ = 0;
     bool hasRunBreaks_ = false;
     bool readOnly_ = false;

@@ -1,4 +1,4 @@
-#include "framework/WindowOwner.h"
+#include "framework/WindowOwner_p.h"
 
 #include <xcb/xcb.h>
 #include <QGuiApplication>

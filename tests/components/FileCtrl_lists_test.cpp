@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "components/FileCtrl.h"
+#include "framework/Controls_p.h"
 #include "framework/Forms.h"
 #include "framework/SysUtils.h"
 #include "support/GuiSupport.h"
@@ -94,7 +95,7 @@ struct Lists : ::testing::Test {
         EXPECT_EQ(fs::current_path().string(), platform::ToNative(list->CurrentDir()))
             << list->CurrentDir();
     }
-    QListWidget* listWidget() const { return static_cast<QListWidget*>(list->Widget()); }
+    QListWidget* listWidget() const { return static_cast<QListWidget*>(WidgetOf(*list)); }
     void doubleClickRow(int row) {
         QWidget* vp = listWidget()->viewport();
         QPoint p = listWidget()->visualItemRect(listWidget()->item(row)).center();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "components/Gauges.h"
+#include "framework/Controls_p.h"
 #include "support/GuiSupport.h"
 
 using testing_support::PixelAt;
@@ -122,7 +123,7 @@ TEST_F(Painted, DensityBarEndsAtTheDevicePixelItsPercentageGives) {
     g.SetForeColor(clRed);
     QImage img = paint(TGaugeKind::gkHorizontalBar, TBorderStyle::bsSingle, 42);
     const qreal r = img.devicePixelRatio();
-    EXPECT_EQ(r, g.Widget()->devicePixelRatioF());
+    EXPECT_EQ(r, WidgetOf(g)->devicePixelRatioF());
     auto D = [r](int v) { return DevicePixel(v, r); };
     // W = 99 logical pixels: 42 % of its device pixels, the frame a pen wide.
     const int end = TGauge::FillLength(D(99), 42);

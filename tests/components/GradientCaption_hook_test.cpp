@@ -7,6 +7,7 @@
 
 #include "components/GradientCaption.h"
 #include "framework/Application.h"
+#include "framework/Controls_p.h"
 #include "framework/Seams.h"
 #include "framework/SysMetrics.h"
 #include "framework/SysUtils.h"
@@ -130,12 +131,12 @@ TEST_F(CaptionHook, TakesOverNonClientPaintingAndActivation) {
 
 TEST_F(CaptionHook, SizingBordersSetTheCursorThemselves) {
     EXPECT_EQ(form->Perform(WM_SETCURSOR, form->Handle(), HTLEFT), 1);
-    EXPECT_EQ(form->Window()->cursor().shape(), Qt::SizeHorCursor);
+    EXPECT_EQ(WidgetOf(*form)->cursor().shape(), Qt::SizeHorCursor);
     EXPECT_EQ(form->Perform(WM_SETCURSOR, form->Handle(), HTBOTTOMLEFT), 1);
-    EXPECT_EQ(form->Window()->cursor().shape(), Qt::SizeBDiagCursor);
+    EXPECT_EQ(WidgetOf(*form)->cursor().shape(), Qt::SizeBDiagCursor);
     // Anything else is the default procedure's, which resets the cursor.
     EXPECT_EQ(form->Perform(WM_SETCURSOR, form->Handle(), HTCAPTION), 0);
-    EXPECT_EQ(form->Window()->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(WidgetOf(*form)->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(CaptionHook, ARecreatedWindowKeepsThePaintedCaption) {

@@ -4,6 +4,8 @@
 #include <filesystem>
 
 #include "forms/InstallerWindows.h"
+#include "framework/Controls_p.h"
+#include "framework/StdCtrls_p.h"
 
 namespace fs = std::filesystem;
 using namespace testing_support;
@@ -246,7 +248,7 @@ TEST_F(MakeDirectory, ClicksLeaveTheFocusInTheNameField) {
         Click(Form3->SpeedButton1);  // warns again: the folder exists
         Click(Form3, 140, 80);       // the window's background
         EXPECT_EQ(dialogs.Count(), 2);
-        EXPECT_EQ(Form3->Window()->focusWidget(), Form3->Edit1->Widget());
+        EXPECT_EQ(WidgetOf(*Form3)->focusWidget(), WidgetOf(*Form3->Edit1));
     });
 }
 
@@ -256,7 +258,7 @@ TEST_F(DirectoryWindow, LabelsFitTheirTextAndTheNameFieldHasTheWindowFont) {
         probe.SetFont(l->Font());
         EXPECT_EQ(l->Width(), probe.TextWidth(l->Caption())) << l->Caption();
     }
-    QFont window = Form3->Font().ToQFont(), field = Form3->Edit1->LineEdit()->font();
+    QFont window = Form3->Font().ToQFont(), field = LineEditOf(*Form3->Edit1)->font();
     EXPECT_EQ(field.family(), window.family());
     EXPECT_EQ(field.pixelSize(), window.pixelSize());
 }

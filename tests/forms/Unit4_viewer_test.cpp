@@ -11,6 +11,7 @@
 
 #include "forms/InstallerWindows.h"
 #include "framework/Application.h"
+#include "framework/StdCtrls_p.h"
 #include "framework/SysUtils.h"
 
 using namespace testing_support;
@@ -136,13 +137,13 @@ TEST_F(Viewer, EachOpeningReloadsAndStartsAtTheTop) {
     writeNfo(many);
     inViewer({[&] {
         EXPECT_EQ(Form4->Memo1->LineCount(), 300);
-        Form4->Memo1->Editor()->verticalScrollBar()->setValue(100);
+        EditorOf(*Form4->Memo1)->verticalScrollBar()->setValue(100);
     }});
     writeNfo("changed\r\n" + many);
     inViewer({[&] {
         EXPECT_EQ(Form4->Memo1->Line(0), "changed");
         EXPECT_EQ(Form4->Memo1->LineCount(), 301);
-        EXPECT_EQ(Form4->Memo1->Editor()->verticalScrollBar()->value(), 0);
+        EXPECT_EQ(EditorOf(*Form4->Memo1)->verticalScrollBar()->value(), 0);
     }});
 }
 
@@ -200,12 +201,12 @@ TEST_F(Viewer, AClickIntoTheTextClosesItScrollingDoesNot) {
     int barValue = 0, keyValue = 0;
     inViewer({
         [&] {
-            QScrollBar* bar = Form4->Memo1->Editor()->verticalScrollBar();
+            QScrollBar* bar = EditorOf(*Form4->Memo1)->verticalScrollBar();
             PressKey(Form4, Qt::Key_PageDown);
             PressKey(Form4, Qt::Key_PageDown);
             keyValue = bar->value();
             QPoint trough =
-                bar->mapTo(Form4->Memo1->Editor(), QPoint(bar->width() / 2, bar->height() - 40));
+                bar->mapTo(EditorOf(*Form4->Memo1), QPoint(bar->width() / 2, bar->height() - 40));
             Click(Form4->Memo1, trough.x(), trough.y());
             barValue = bar->value();
             openAfterScrolling = Form4->Modal() && Form4->Visible();
@@ -316,7 +317,7 @@ TEST_F(Viewer, WhiteFixedWidthTextOnBlackCoveringTheLineDrawing) {
         EXPECT_EQ(memo->Font().Height(), -11);
         EXPECT_EQ(memo->Font().Color(), clWhite);
         EXPECT_EQ(memo->Font().Charset(), OEM_CHARSET);
-        QFont font = memo->Editor()->font();
+        QFont font = EditorOf(*memo)->font();
         QFontInfo info(font);
         EXPECT_EQ(info.family(), "DejaVu Sans Mono");
         EXPECT_TRUE(info.fixedPitch());
@@ -338,7 +339,7 @@ TEST_F(Viewer, WhiteFixedWidthTextOnBlackCoveringTheLineDrawing) {
         EXPECT_EQ(memo->ScrollBars(), TScrollStyle::ssBoth);
 
         // Pixels: the full blocks of the first line are white, the empty lines below black.
-        QImage image = memo->Editor()->viewport()->grab().toImage();
+        QImage image = EditorOf(*memo)->viewport()->grab().toImage();
         int lineHeight = metrics.height();
         int white = 0, black = 0;
         for (int y = 0; y < image.height(); ++y)
@@ -360,7 +361,7 @@ TEST_F(Viewer, WhiteFixedWidthTextOnBlackCoveringTheLineDrawing) {
 TEST_F(Viewer, ALineWiderThanTheMemoWrapsAtItsWidth) {
     writeNfo(std::string(200, 'W') + "\r\n" + "word " + std::string(90, 'x') + " end\r\n");
     inViewer({[&] {
-        QPlainTextEdit* editor = Form4->Memo1->Editor();
+        QPlainTextEdit* editor = EditorOf(*Form4->Memo1);
         const int width = editor->viewport()->width();
         QTextBlock first = editor->document()->begin();
         ASSERT_GT(first.layout()->lineCount(), 1);

@@ -10,11 +10,13 @@
 #include "framework/Accessibility.h"
 #include "framework/Application.h"
 #include "framework/Buttons.h"
+#include "framework/Controls_p.h"
 #include "framework/Dialogs.h"
 #include "framework/Forms.h"
 #include "framework/FrameControls.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "framework/StdCtrls_p.h"
 #include "framework/SysUtils.h"
 #include "support/GuiSupport.h"
 
@@ -80,14 +82,14 @@ TEST_F(Forms, AModalFormIsADialogOwnedByTheFormItDisables) {
     Qt::WindowType type = Qt::Window;
     RunSteps({[&] {
         owner = b->OwnerForm();
-        type = b->Window()->windowType();
-        transientParent = b->Window()->windowHandle()->transientParent();
+        type = WidgetOf(*b)->windowType();
+        transientParent = WidgetOf(*b)->windowHandle()->transientParent();
         b->SetModalResult(mrOk);
     }});
     b->ShowModal();
     EXPECT_EQ(owner, a);
     EXPECT_EQ(type, Qt::Dialog);
-    EXPECT_EQ(transientParent, a->Window()->windowHandle());
+    EXPECT_EQ(transientParent, WidgetOf(*a)->windowHandle());
     EXPECT_EQ(a->OwnerForm(), nullptr);
     a->Hide();
 }
@@ -102,10 +104,10 @@ TEST_F(Forms, AnEditSelectsAllWhenTheFocusComesByAnyWayButTheMouse) {
                                     {Qt::ActiveWindowFocusReason, true},
                                     {Qt::OtherFocusReason, true},
                                     {Qt::MouseFocusReason, false}}) {
-        edit->LineEdit()->deselect();
+        LineEditOf(*edit)->deselect();
         QFocusEvent in(QEvent::FocusIn, reason);
-        QCoreApplication::sendEvent(edit->LineEdit(), &in);
-        EXPECT_EQ(edit->LineEdit()->selectedText() == "game", selected) << reason;
+        QCoreApplication::sendEvent(LineEditOf(*edit), &in);
+        EXPECT_EQ(LineEditOf(*edit)->selectedText() == "game", selected) << reason;
     }
     a->Hide();
 }
@@ -222,7 +224,7 @@ TEST_F(Forms, FrameAndCaptionAreDrawnAroundTheClientArea) {
 // layout in logical pixels, drawn at device pixels.
 TEST_F(Forms, DensityFrameEdgesAreAPenOfDevicePixelsWide) {
     a->Show();
-    const qreal r = a->Window()->devicePixelRatioF();
+    const qreal r = WidgetOf(*a)->devicePixelRatioF();
     auto D = [r](int v) { return DevicePixel(v, r); };
     QImage w = a->GrabWindow();
     EXPECT_EQ(w.devicePixelRatio(), r);
@@ -324,7 +326,7 @@ TEST_F(Forms, ScreenReadersFindEveryControlByRoleAndName) {
     EXPECT_EQ(accessibility::Describe(a).Name, "A");
 
     // Through the toolkit, as its bridge to the accessibility bus reads them.
-    QAccessibleInterface* spot = QAccessible::queryAccessibleInterface(hotSpot->Widget());
+    QAccessibleInterface* spot = QAccessible::queryAccessibleInterface(WidgetOf(*hotSpot));
     ASSERT_NE(spot, nullptr);
     EXPECT_EQ(spot->role(), QAccessible::PushButton);
     EXPECT_EQ(spot->text(QAccessible::Name), "Install Game");
@@ -335,11 +337,11 @@ TEST_F(Forms, ScreenReadersFindEveryControlByRoleAndName) {
     act->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(presses, 0);  // once the toolkit's call has returned
     EXPECT_TRUE(WaitUntil([&] { return presses == 1; }));
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(edit->LineEdit())->text(QAccessible::Name),
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(LineEditOf(*edit))->text(QAccessible::Name),
               "Dir name:");
     // The viewer's text, line by line.
     QAccessibleTextInterface* text =
-        QAccessible::queryAccessibleInterface(memo->Editor())->textInterface();
+        QAccessible::queryAccessibleInterface(EditorOf(*memo))->textInterface();
     ASSERT_NE(text, nullptr);
     int start = 0, end = 0;
     EXPECT_EQ(text->textAtOffset(12, QAccessible::LineBoundary, &start, &end).trimmed(),

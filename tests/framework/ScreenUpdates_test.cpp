@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/Application.h"
+#include "framework/Controls_p.h"
 #include "framework/ScreenUpdates.h"
 #include "framework/StdCtrls.h"
 #include "framework/TimerQueue.h"
@@ -43,7 +44,7 @@ TEST(ScreenUpdates, ABurstOfRepaintsReachesTheScreenOnceAFrameAndEndsWithTheLast
     ASSERT_TRUE(WaitUntil([&] { return form.Showing(); }));
     PaintCounter counter;
     counter.label = label;
-    label->Widget()->installEventFilter(&counter);
+    WidgetOf(*label)->installEventFilter(&counter);
 
     QElapsedTimer clock;
     clock.start();
@@ -62,7 +63,7 @@ TEST(ScreenUpdates, ABurstOfRepaintsReachesTheScreenOnceAFrameAndEndsWithTheLast
     // The last change reaches the screen.
     WaitUntil([] { return false; }, 100);
     EXPECT_EQ(counter.lastShown, "File " + std::to_string(changes - 1));
-    label->Widget()->removeEventFilter(&counter);
+    WidgetOf(*label)->removeEventFilter(&counter);
 }
 
 TEST(ScreenUpdates, AnImageWithoutTransparencyHidesWhatLiesBeneath) {
@@ -73,7 +74,7 @@ TEST(ScreenUpdates, AnImageWithoutTransparencyHidesWhatLiesBeneath) {
     label->SetCaption("Tarn");
     form.Show();
     ASSERT_TRUE(WaitUntil([&] { return form.Showing(); }));
-    auto covering = [&] { return label->Widget()->testAttribute(Qt::WA_OpaquePaintEvent); };
+    auto covering = [&] { return WidgetOf(*label)->testAttribute(Qt::WA_OpaquePaintEvent); };
     label->Repaint();
     EXPECT_TRUE(covering());  // the label fills its background
     label->SetTransparent(true);

@@ -10,6 +10,8 @@
 #include <QWindow>
 #include <memory>
 
+#include "framework/Controls_p.h"
+
 namespace testing_support {
 
 DialogRecorder::DialogRecorder()
@@ -72,7 +74,7 @@ void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button
 
 // The widget that receives the mouse at a point of a control, as the toolkit finds it.
 QWidget* target(TControl* control, QPoint& pos) {
-    QWidget* w = control->Widget();
+    QWidget* w = WidgetOf(*control);
     QWidget* top = w->window();
     QPoint inTop = w->mapTo(top, pos);
     QWidget* hit = top->childAt(inTop);
@@ -89,9 +91,9 @@ namespace {
 // platform delivers them: the toolkit then finds the widget and moves the focus by its rules.
 void sendLeftButton(TControl* control, int x, int y, std::initializer_list<QEvent::Type> types) {
     QPoint pos(x < 0 ? control->Width() / 2 : x, y < 0 ? control->Height() / 2 : y);
-    QWidget* top = control->Widget()->window();
+    QWidget* top = WidgetOf(*control)->window();
     top->winId();
-    QPointF local(control->Widget()->mapTo(top, pos));
+    QPointF local(WidgetOf(*control)->mapTo(top, pos));
     QPointF global = top->mapToGlobal(local);
     for (QEvent::Type type : types) {
         Qt::MouseButtons buttons =
@@ -120,7 +122,7 @@ void MoveMouse(TControl* control, int x, int y) {
 }
 
 void PressKey(TForm* form, int qtKey, Qt::KeyboardModifiers mods) {
-    QWidget* w = form->Window()->focusWidget() ? form->Window()->focusWidget() : form->Window();
+    QWidget* w = WidgetOf(*form)->focusWidget() ? WidgetOf(*form)->focusWidget() : WidgetOf(*form);
     // The text an X keyboard gives: Alt keeps the letter, Ctrl makes a control character.
     QString text;
     if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) {
