@@ -571,8 +571,60 @@ void TCanvas::CopyRect(const TRect& logicalDest, const QImage& source, const TRe
         src.setDevicePixelRatio(ratio);
     }
     const TRect dest = ToDevice(logicalDest), sourceRect = ToDevice(logicalSource);
-    int w = std::min(dest.Width(), sourceRect.Width());
-    int h = std::min(dest.Height(), sourceRect.Height());
+    const int w = std::min(dest.Width(), sourceRect.Width());
+    const int h = std::min(dest.Height(), sourceRect.Height());
+    // Unpremultiplied 32-bit images on both sides (bitmaps): whole rows at a time.
+    auto plain = [](const QImage& img) {
+        return img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32;
+    };
+    if (plain(src) && plain(*target_))
+        copyRows(src, {dest.Left, dest.Top, dest.Left + w, dest.Top + h}, sourceRect, mode);
+    else
+        copyPixels(src, {dest.Left, dest.Top, dest.Left + w, dest.Top + h}, sourceRect, mode);
+    Changed();
+}
+
+void TCanvas::copyRows(const QImage& src, const TRect& dest, const TRect& sourceRect,
+                       TCopyMode mode) {
+    int x0 = std::max({0, dest.Left, dest.Left - sourceRect.Left});
+    int y0 = std::max({0, dest.Top, dest.Top - sourceRect.Top});
+    int x1 = std::min({dest.Right, target_->width(), dest.Left - sourceRect.Left + src.width()});
+    int y1 = std::min({dest.Bottom, target_->height(), dest.Top - sourceRect.Top + src.height()});
+    if (clipped_) {
+        const TRect clip = deviceClip();
+        x0 = std::max(x0, clip.Left);
+        y0 = std::max(y0, clip.Top);
+        x1 = std::min(x1, clip.Right);
+        y1 = std::min(y1, clip.Bottom);
+    }
+    const int shift = sourceRect.Left - dest.Left;
+    // The operation is chosen once per block, so each row is one simple loop.
+    auto rows = [&](auto op) {
+        for (int dy = y0; dy < y1; ++dy) {
+            const QRgb* in =
+                reinterpret_cast<const QRgb*>(src.constScanLine(dy - dest.Top + sourceRect.Top));
+            QRgb* out = reinterpret_cast<QRgb*>(target_->scanLine(dy));
+            for (int dx = x0; dx < x1; ++dx) out[dx] = op(in[dx + shift], out[dx]) | 0xFF000000u;
+        }
+    };
+    switch (mode) {
+        case TCopyMode::cmSrcCopy:
+            rows([](QRgb s, QRgb) { return s; });
+            break;
+        case TCopyMode::cmSrcInvert:
+            rows([](QRgb s, QRgb d) { return s ^ d; });
+            break;
+        case TCopyMode::cmSrcAnd:
+            rows([](QRgb s, QRgb d) { return s & d; });
+            break;
+        case TCopyMode::cmSrcPaint:
+            rows([](QRgb s, QRgb d) { return s | d; });
+            break;
+    }
+}
+
+void TCanvas::copyPixels(const QImage& src, const TRect& dest, const TRect& sourceRect,
+                         TCopyMode mode) {
     auto combine = [mode](QRgb s, QRgb d) -> QRgb {
         s &= 0xFFFFFF;
         d &= 0xFFFFFF;
@@ -588,60 +640,13 @@ void TCanvas::CopyRect(const TRect& logicalDest, const QImage& source, const TRe
         }
         return s | 0xFF000000u;
     };
-    // Unpremultiplied 32-bit images on both sides (bitmaps): whole rows at a time.
-    auto plain = [](const QImage& img) {
-        return img.format() == QImage::Format_RGB32 || img.format() == QImage::Format_ARGB32;
-    };
-    if (plain(src) && plain(*target_)) {
-        int x0 = std::max({0, dest.Left, dest.Left - sourceRect.Left});
-        int y0 = std::max({0, dest.Top, dest.Top - sourceRect.Top});
-        int x1 =
-            std::min({dest.Left + w, target_->width(), dest.Left - sourceRect.Left + src.width()});
-        int y1 =
-            std::min({dest.Top + h, target_->height(), dest.Top - sourceRect.Top + src.height()});
-        if (clipped_) {
-            const TRect clip = deviceClip();
-            x0 = std::max(x0, clip.Left);
-            y0 = std::max(y0, clip.Top);
-            x1 = std::min(x1, clip.Right);
-            y1 = std::min(y1, clip.Bottom);
-        }
-        const int shift = sourceRect.Left - dest.Left;
-        // The operation is chosen once per block, so each row is one simple loop.
-        auto rows = [&](auto op) {
-            for (int dy = y0; dy < y1; ++dy) {
-                const QRgb* in = reinterpret_cast<const QRgb*>(
-                    src.constScanLine(dy - dest.Top + sourceRect.Top));
-                QRgb* out = reinterpret_cast<QRgb*>(target_->scanLine(dy));
-                for (int dx = x0; dx < x1; ++dx)
-                    out[dx] = op(in[dx + shift], out[dx]) | 0xFF000000u;
-            }
-        };
-        switch (mode) {
-            case TCopyMode::cmSrcCopy:
-                rows([](QRgb s, QRgb) { return s; });
-                break;
-            case TCopyMode::cmSrcInvert:
-                rows([](QRgb s, QRgb d) { return s ^ d; });
-                break;
-            case TCopyMode::cmSrcAnd:
-                rows([](QRgb s, QRgb d) { return s & d; });
-                break;
-            case TCopyMode::cmSrcPaint:
-                rows([](QRgb s, QRgb d) { return s | d; });
-                break;
-        }
-        Changed();
-        return;
-    }
-    for (int j = 0; j < h; ++j) {
+    for (int j = 0; j < dest.Height(); ++j) {
         int sy = sourceRect.Top + j, dy = dest.Top + j;
         if (sy < 0 || sy >= src.height()) continue;
-        for (int i = 0; i < w; ++i) {
+        for (int i = 0; i < dest.Width(); ++i) {
             int sx = sourceRect.Left + i, dx = dest.Left + i;
             if (sx < 0 || sx >= src.width() || !inDeviceClip(dx, dy)) continue;
             target_->setPixel(dx, dy, combine(src.pixel(sx, sy), target_->pixel(dx, dy)));
         }
     }
-    Changed();
 }

@@ -131,6 +131,7 @@ class TCanvas {
   private:
     // Caption and push-button faces are drawn pixel by pixel, beside the other 3-D edges.
     friend void DrawFrameControl(TCanvas& canvas, const TRect& r, unsigned kind, unsigned state);
+    friend struct CaptionGlyphPainter;
 
     void Changed() {
         if (OnChanged) OnChanged();
@@ -150,6 +151,10 @@ class TCanvas {
     // device pixels `keep` accepts (all without one).
     void ellipse(const TRect& device, const std::function<bool(int, int)>& keep);
     void applyClip(class QPainter& p) const;
+    // CopyRect's two ways, on device rectangles of the same size (dest) and the source's
+    // origin: whole rows between plain 32-bit images, else pixel by pixel.
+    void copyRows(const QImage& src, const TRect& dest, const TRect& sourceRect, TCopyMode mode);
+    void copyPixels(const QImage& src, const TRect& dest, const TRect& sourceRect, TCopyMode mode);
 
     QImage* target_ = nullptr;
     TPen pen_;

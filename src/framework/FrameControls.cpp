@@ -22,6 +22,84 @@ void Frame3D(TCanvas& canvas, TRect& r, TColor topLeft, TColor bottomRight, int 
     canvas.MoveTo(at.X, at.Y);
 }
 
+// The glyphs of the caption buttons, drawn pixel by pixel around a centre (cx, cy) with the
+// half size s, as the platform's own look draws them.
+struct CaptionGlyphPainter {
+    TCanvas& canvas;
+    TRect face;  // the button, for the help glyph's text
+    int cx, cy, s;
+
+    void Draw(unsigned glyph, int dx, int dy, TColor c) {
+        canvas.pen_ = {c, 1, false, TPenMode::pmCopy};
+        const int gx = cx + dx, gy = cy + dy;
+        switch (glyph) {
+            case DFCS_CAPTIONCLOSE:
+                return close(gx, gy, c);
+            case DFCS_CAPTIONMIN:
+                for (int x = gx - s + 1; x < gx + s - 1; ++x) {
+                    canvas.setPixelRaw(x, gy + s - 2, c);
+                    canvas.setPixelRaw(x, gy + s - 1, c);
+                }
+                return;
+            case DFCS_CAPTIONMAX:
+                return box(gx - s + 1, gy - s + 1, gx + s - 1, gy + s - 1, true, c);
+            case DFCS_CAPTIONRESTORE:
+                box(gx - s + 4, gy - s, gx + s, gy + s - 4, false, c);
+                box(gx - s + 1, gy - s + 3, gx + s - 3, gy + s - 1, false, c);
+                return;
+            case DFCS_CAPTIONHELP:
+                return help(dx, dy, c);
+            default:
+                return;
+        }
+    }
+
+  private:
+    void close(int gx, int gy, TColor c) {
+        if (canvas.Ratio() != 1.0) {
+            // The cross's diagonals step by device pixels, two logical pixels thick down each
+            // column as at one device pixel per logical one.
+            auto D = [&](int v) { return canvas.dev(v); };
+            const int thick = 2 * std::max(1, D(1) - D(0));
+            canvas.deviceLine(D(gx - s + 1), D(gy - s), D(gx + s + 1), D(gy + s), thick, c);
+            canvas.deviceLine(D(gx - s + 1), D(gy + s - 1), D(gx + s + 1), D(gy - s - 1), thick, c);
+            return;
+        }
+        for (int k = -s + 1; k < s; ++k) {
+            canvas.setPixelRaw(gx + k, gy + k, c);
+            canvas.setPixelRaw(gx + k + 1, gy + k, c);
+            canvas.setPixelRaw(gx + k, gy - k, c);
+            canvas.setPixelRaw(gx + k + 1, gy - k, c);
+        }
+    }
+    // A window outline from (x0, y0) to (x1, y1) inclusive; a maximized window's title bar
+    // is two pixels thick.
+    void box(int x0, int y0, int x1, int y1, bool thickTop, TColor c) {
+        for (int x = x0; x <= x1; ++x) {
+            canvas.setPixelRaw(x, y0, c);
+            if (thickTop) canvas.setPixelRaw(x, y0 + 1, c);
+            canvas.setPixelRaw(x, y1, c);
+        }
+        for (int y = y0; y <= y1; ++y) {
+            canvas.setPixelRaw(x0, y, c);
+            canvas.setPixelRaw(x1, y, c);
+        }
+    }
+    void help(int dx, int dy, TColor c) {
+        TFont saved = canvas.font_;
+        canvas.font_.SetName(kDefaultFontName);
+        canvas.font_.SetHeight(-std::max(8, 2 * s + 2));
+        canvas.font_.SetStyle(fsBold);
+        canvas.font_.SetColor(c);
+        TBrush b = canvas.brush_;
+        canvas.brush_.Style = TBrushStyle::bsClear;
+        TRect tr = face.Offset(dx, dy);
+        canvas.DrawText("?", tr, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+        canvas.brush_ = b;
+        canvas.font_ = saved;
+    }
+};
+
 void DrawFrameControl(TCanvas& canvas, const TRect& r, unsigned kind, unsigned state) {
     if (!canvas.HasTarget() || r.IsEmpty()) return;
     TBrush savedBrush = canvas.brush_;
@@ -39,87 +117,17 @@ void DrawFrameControl(TCanvas& canvas, const TRect& r, unsigned kind, unsigned s
         Frame3D(canvas, edge, clBtnHighlight, clBtnShadow, 1);
     }
     if (kind == DFC_CAPTION) {
-        unsigned glyph = state & 0xFF;
-        bool inactive = state & DFCS_INACTIVE;
-        int off = pushed ? 1 : 0;
-        int cx = r.Left + r.Width() / 2 + off, cy = r.Top + r.Height() / 2 + off;
-        int s = std::max(2, std::min(r.Width(), r.Height()) / 2 - 2);
-        auto drawGlyph = [&](int dx, int dy, TColor c) {
-            canvas.pen_ = {c, 1, false, TPenMode::pmCopy};
-            int gx = cx + dx, gy = cy + dy;
-            switch (glyph) {
-                case DFCS_CAPTIONCLOSE:
-                    if (canvas.Ratio() != 1.0) {
-                        // The cross's diagonals step by device pixels, two logical pixels
-                        // thick down each column as at one device pixel per logical one.
-                        auto D = [&](int v) { return canvas.dev(v); };
-                        const int thick = 2 * std::max(1, D(1) - D(0));
-                        canvas.deviceLine(D(gx - s + 1), D(gy - s), D(gx + s + 1), D(gy + s), thick,
-                                          c);
-                        canvas.deviceLine(D(gx - s + 1), D(gy + s - 1), D(gx + s + 1),
-                                          D(gy - s - 1), thick, c);
-                        break;
-                    }
-                    for (int k = -s + 1; k < s; ++k) {
-                        canvas.setPixelRaw(gx + k, gy + k, c);
-                        canvas.setPixelRaw(gx + k + 1, gy + k, c);
-                        canvas.setPixelRaw(gx + k, gy - k, c);
-                        canvas.setPixelRaw(gx + k + 1, gy - k, c);
-                    }
-                    break;
-                case DFCS_CAPTIONMIN:
-                    for (int x = gx - s + 1; x < gx + s - 1; ++x) {
-                        canvas.setPixelRaw(x, gy + s - 2, c);
-                        canvas.setPixelRaw(x, gy + s - 1, c);
-                    }
-                    break;
-                case DFCS_CAPTIONMAX:
-                    for (int x = gx - s + 1; x < gx + s; ++x) {
-                        canvas.setPixelRaw(x, gy - s + 1, c);
-                        canvas.setPixelRaw(x, gy - s + 2, c);
-                        canvas.setPixelRaw(x, gy + s - 1, c);
-                    }
-                    for (int y = gy - s + 1; y < gy + s; ++y) {
-                        canvas.setPixelRaw(gx - s + 1, y, c);
-                        canvas.setPixelRaw(gx + s - 1, y, c);
-                    }
-                    break;
-                case DFCS_CAPTIONRESTORE:
-                    for (int k = 0; k < 2; ++k) {
-                        int ox = k == 0 ? 2 : -1, oy = k == 0 ? -2 : 1;
-                        for (int x = gx - s + 2 + ox; x < gx + s - 1 + ox; ++x) {
-                            canvas.setPixelRaw(x, gy - s + 2 + oy, c);
-                            canvas.setPixelRaw(x, gy + s - 2 + oy, c);
-                        }
-                        for (int y = gy - s + 2 + oy; y < gy + s - 1 + oy; ++y) {
-                            canvas.setPixelRaw(gx - s + 2 + ox, y, c);
-                            canvas.setPixelRaw(gx + s - 2 + ox, y, c);
-                        }
-                    }
-                    break;
-                case DFCS_CAPTIONHELP: {
-                    TFont saved = canvas.font_;
-                    canvas.font_.SetName(kDefaultFontName);
-                    canvas.font_.SetHeight(-std::max(8, 2 * s + 2));
-                    canvas.font_.SetStyle(fsBold);
-                    canvas.font_.SetColor(c);
-                    TBrush b = canvas.brush_;
-                    canvas.brush_.Style = TBrushStyle::bsClear;
-                    TRect tr = r.Offset(dx + off, dy + off);
-                    canvas.DrawText("?", tr, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
-                    canvas.brush_ = b;
-                    canvas.font_ = saved;
-                    break;
-                }
-                default:
-                    break;
-            }
-        };
-        if (inactive) {
-            drawGlyph(1, 1, clBtnHighlight);
-            drawGlyph(0, 0, clBtnShadow);
+        const unsigned glyph = state & 0xFF;
+        const int off = pushed ? 1 : 0;
+        // A pushed button's glyph (the help glyph's text too) moves a pixel down and right.
+        CaptionGlyphPainter painter{canvas, r.Offset(off, off), r.Left + r.Width() / 2 + off,
+                                    r.Top + r.Height() / 2 + off,
+                                    std::max(2, std::min(r.Width(), r.Height()) / 2 - 2)};
+        if (state & DFCS_INACTIVE) {
+            painter.Draw(glyph, 1, 1, clBtnHighlight);
+            painter.Draw(glyph, 0, 0, clBtnShadow);
         } else {
-            drawGlyph(0, 0, clBtnText);
+            painter.Draw(glyph, 0, 0, clBtnText);
         }
     }
     canvas.brush_ = savedBrush;
