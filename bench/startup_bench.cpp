@@ -431,8 +431,7 @@ int main(int argc, char** argv) {
     auto copying = [&](const char* name, const std::string& disk) {
         return Program{name, {"/bin/sh", fullCopy, disk}, disk, env, {}, {}, {}};
     };
-    Program window{"minimal window", {(bin / "minimal_window").string()}, medium, {}, {}, {},
-                   {}};
+    Program window{"minimal window", {(bin / "minimal_window").string()}, medium, {}, {}, {}, {}};
     Program direct{"installer", {medium + "/installer"}, home, env, {}, {}, {}};
     Program warm = launcher("disk1/install", medium);
     Program warmCopy = copying("full copy", medium);
@@ -454,8 +453,8 @@ int main(int argc, char** argv) {
             bench::Median(warmCopy.painted) * 1000, warmMet ? "met" : "MISSED");
 
         const SlowMedium slow(work + "/medium", work);
-        const std::string what = "from a medium read at " +
-                                 std::to_string(kMediumBytesPerSecond / 1000000) + " MB/s";
+        const std::string what =
+            "from a medium read at " + std::to_string(kMediumBytesPerSecond / 1000000) + " MB/s";
         if (!slow.Reason().empty()) {
             std::printf("cold start %s: target <= %.1f s: NOT MEASURED: %s\n", what.c_str(),
                         kColdTargetSeconds, slow.Reason().c_str());
@@ -467,8 +466,8 @@ int main(int argc, char** argv) {
             Program coldCopy = copying("full copy", disk);
             ok = alternate(watcher, display, {&cold, &coldCopy}, (runs + 1) / 2, &slow);
             if (ok) {
-                std::printf("cold, %s (%s, page cache dropped before each run):\n",
-                            what.c_str(), slow.Device().c_str());
+                std::printf("cold, %s (%s, page cache dropped before each run):\n", what.c_str(),
+                            slow.Device().c_str());
                 printRuns(cold, true);
                 printRuns(coldCopy, true);
                 const double seconds = bench::Median(cold.painted);
