@@ -50,7 +50,7 @@ pack() {
 
 # Runs the launcher from folder $from with a clean environment plus the given assignments,
 # optionally in a mount namespace of its own: with tmpfs folders (isolate="opts dir...")
-# and the medium on a file system of its own (on=tmpfs or on=image).
+# and the medium on a file system of its own (on=tmpfs, noexec or image).
 run() {
   local cmd=(env -i "PATH=$work/bin:/usr/bin:/bin" "HOME=$work/home" "TMPDIR=$work/tmp"
     "XDG_RUNTIME_DIR=$work/run" "LOG=$work/log" "$@")
@@ -59,6 +59,7 @@ run() {
       for d in $dirs; do mount -t tmpfs -o "$opts" tmpfs "$d" || exit 99; done
       case $on in
         tmpfs) mount -t tmpfs tmpfs "$m" && cp -a "$m.src/." "$m/" || exit 99 ;;
+        noexec) mount -t tmpfs -o noexec tmpfs "$m" && cp -a "$m.src/." "$m/" || exit 99 ;;
         image) mount -o loop,ro "$m.img" "$m" || exit 99 ;;
       esac
       exec "$@"' sh "${isolate%% *}" "${isolate#* }" "${on:-}" "$work/m" "${cmd[@]}")
@@ -87,6 +88,7 @@ rows=(
   "more disks|GAME.NFO README.TXT game.part1.rar 2|home|disk=$work/m/disk1/install on=tmpfs||started_in $work/home; links_only game.part1.rar"
   "no archives|GAME.NFO README.TXT game.rar|home|disk=$work/m/disk1/install plain||started_in $work/home; links_only game.rar"
   "one fixed disk|GAME.NFO README.TXT game.rar 1|home|disk=$work/m/disk1/install on=tmpfs||started_in $work/home; holds 'f installer' 'l lib -> $work/m/disk1/lib'"
+  "one disk, noexec|GAME.NFO README.TXT game.rar 1|home|disk=$work/m/disk1/install on=noexec||started_in $work/home; links_only game.rar"
   "one removable disk|GAME.NFO README.TXT game.part1.rar 1|home|disk=$work/m/disk1/install on=image||started_in $work/home; holds 'f lib/libx.so' 'l lib/libbig.so -> $work/m/disk1/lib/libbig.so'"
   "name leaving the copy|GAME.NFO README.TXT game.rar|home|disk=$work/m/disk1/install hostile||refused 'program.2.tgz holds'"
 )
@@ -158,7 +160,7 @@ for row in "${rows[@]}"; do
   [ -z "$hostile" ] || tar -czPf "$work/m/disk1/program.2.tgz" -C "$work/m/disk1" --transform 's,^,lib/../../../,' GAME.NFO
   [ -z "$dash" ] || mv "$work/m/disk1" "$work/m/-d"
   case $on in
-    tmpfs) mv "$work/m" "$work/m.src" && mkdir "$work/m" ;;
+    tmpfs | noexec) mv "$work/m" "$work/m.src" && mkdir "$work/m" ;;
     image) truncate -s 4M "$work/m.img" && mkfs.ext4 -q -F -d "$work/m" "$work/m.img" && rm -rf "$work/m" && mkdir "$work/m" ;;
   esac
   from=$work/$from
