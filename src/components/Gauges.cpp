@@ -270,7 +270,8 @@ QImage TGauge::drawPicture(qreal ratio) const {
     TCanvas c(&picture);
     paintKind(c, innerRect());
     if (showText_) paintText(picture, innerRect());
-    return picture;
+    // In the surface's own format, so that a paint shares it instead of converting it.
+    return picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 void TGauge::Paint() {
@@ -282,5 +283,5 @@ void TGauge::Paint() {
         pictures_.push_back({state, drawPicture(state.Ratio)});
         found = pictures_.end() - 1;
     }
-    Canvas().Draw(0, 0, found->Image);
+    if (!ShowPicture(found->Image)) Canvas().Draw(0, 0, found->Image);
 }

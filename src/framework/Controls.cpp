@@ -248,6 +248,14 @@ void TGraphicControl::paintSurface() {
     if (widget && !(ControlStyle() & csOpaque)) screen_updates::SetCovering(widget, &surface_);
 }
 
+bool TGraphicControl::ShowPicture(const QImage& picture) {
+    if (picture.size() != surface_.size() || picture.format() != surface_.format() ||
+        picture.devicePixelRatio() != surface_.devicePixelRatio())
+        return false;
+    surface_ = picture;  // the canvas keeps its target: a later drawing detaches a copy
+    return true;
+}
+
 void TGraphicControl::Repaint() {
     paintSurface();
     if (QWidget* widget = WidgetOf(*this)) screen_updates::Request(widget);

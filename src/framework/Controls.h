@@ -187,6 +187,10 @@ class TGraphicControl : public TControl {
 
   protected:
     virtual void Paint() {}
+    // From Paint: shows `picture` as the whole surface, shared rather than copied, when it
+    // has the surface's size, ratio and format (true); otherwise the caller draws it. For a
+    // control whose every paint is one ready picture (a gauge's picture per state).
+    bool ShowPicture(const QImage& picture);
 
   private:
     void paintSurface();
