@@ -130,7 +130,7 @@ start_a11y_bus() {
   done
   /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
     fail "python3-pyatspi is missing (run scripts/setup)"
-  mkdir -p -m 700 "$dir"
+  mkdir -p "$dir" && chmod 700 "$dir"
   out=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 \
     --address="unix:path=$dir/session" 2>&1) || fail "the session bus did not start: $out"
   DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
