@@ -140,10 +140,14 @@ start_a11y_bus() {
   XDG_RUNTIME_DIR=$dir /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 \
     </dev/null >>"$dir/launcher.log" 2>&1 &
   a11y_launcher=$!
+  # Asked before the launcher holds its name, the session bus would start another one.
   for ((i = 0; i < 100; i++)); do
     kill -0 "$a11y_launcher" 2>/dev/null || fail "the accessibility bus launcher ended at its start: $(tail -n 3 "$dir/launcher.log")"
-    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null |
-      grep -q "unix:path=$dir/at-spi/" && return 0
+    if dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+      org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null | grep -q 'boolean true'; then
+      dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null |
+        grep -q "unix:path=$dir/at-spi/" && return 0
+    fi
     sleep 0.1
   done
   fail "the accessibility bus did not come up within 10s"
