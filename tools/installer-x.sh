@@ -125,20 +125,22 @@ stop_display() {
 a11y_daemon="" a11y_launcher=""
 start_a11y_bus() {
   local dir=$1 tool out i
+  [ -n "$display_lock" ] || fail "the accessibility bus is started on the display of start_display"
   for tool in dbus-daemon dbus-send /usr/libexec/at-spi-bus-launcher; do
     command -v "$tool" >/dev/null || fail "$tool is missing (run scripts/setup)"
   done
   /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
     fail "python3-pyatspi is missing (run scripts/setup)"
   mkdir -p "$dir" && chmod 700 "$dir"
+  # The buses do not hold the display's lock.
   out=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 \
-    --address="unix:path=$dir/session" 2>&1) || fail "the session bus did not start: $out"
+    --address="unix:path=$dir/session" 2>&1 {display_lock}>&-) || fail "the session bus did not start: $out"
   DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
   a11y_daemon=$(sed -n 2p <<<"$out")
   export DBUS_SESSION_BUS_ADDRESS
   # Its own messages (and those of the registry it starts) go to a log.
   XDG_RUNTIME_DIR=$dir /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 \
-    </dev/null >>"$dir/launcher.log" 2>&1 &
+    </dev/null >>"$dir/launcher.log" 2>&1 {display_lock}>&- &
   a11y_launcher=$!
   # Asked before the launcher holds its name, the session bus would start another one.
   for ((i = 0; i < 100; i++)); do
@@ -153,18 +155,14 @@ start_a11y_bus() {
   fail "the accessibility bus did not come up within 10s"
 }
 stop_a11y_bus() {
-  local i
   if [ -n "$a11y_launcher" ]; then
     kill "$a11y_launcher" 2>/dev/null || true
     wait "$a11y_launcher" 2>/dev/null || true
     a11y_launcher=""
   fi
-  if [ -n "$a11y_daemon" ]; then
-    # Forked away, so not a child to wait for.
-    kill "$a11y_daemon" 2>/dev/null || true
-    for ((i = 0; i < 50; i++)); do kill -0 "$a11y_daemon" 2>/dev/null || break; sleep 0.05; done
-    a11y_daemon=""
-  fi
+  # Forked away, so not a child to wait for.
+  [ -z "$a11y_daemon" ] || kill "$a11y_daemon" 2>/dev/null || true
+  a11y_daemon=""
 }
 
 key() { xdotool key --clearmodifiers "$@"; }
