@@ -58,23 +58,25 @@ fail() {
 # same moment can both take the same free number (as -displayfd does), so the number is
 # held by a lock for as long as the server runs, and none is taken that a server already
 # uses; a server that dies at start (another one took the number unlocked) moves on to the
-# next number. -noreset: without it the server resets when its last client leaves (as the
-# readiness probe below does), and a program connecting during that reset is refused.
+# next number. Only the server holds the lock: a process the run leaves behind (the
+# launcher removes the post-install file minutes later) must not keep the number.
+# -noreset: without it the server resets when its last client leaves (as the readiness
+# probe below does), and a program connecting during that reset is refused.
 xvfb=""
-display_lock=""
 start_display() {
-  local n i lock
+  local n i lock held
   for ((n = 40; n < 100; n++)); do
     [ -e "/tmp/.X11-unix/X$n" ] && continue
     lock=/tmp/tarnwick-display-$n.lock
-    { exec {display_lock}>>"$lock"; } 2>/dev/null || continue
+    { exec {held}>>"$lock"; } 2>/dev/null || continue
     chmod a+rw "$lock" 2>/dev/null || true
-    if ! flock -n "$display_lock" || [ -e "/tmp/.X11-unix/X$n" ]; then
-      exec {display_lock}>&-
+    if ! flock -n "$held" || [ -e "/tmp/.X11-unix/X$n" ]; then
+      exec {held}>&-
       continue
     fi
     Xvfb ":$n" -screen 0 $((800 * ${scale:-1}))x$((600 * ${scale:-1}))x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb=$!
+    exec {held}>&-
     export DISPLAY=:$n
     for ((i = 0; i < 100; i++)); do
       kill -0 "$xvfb" 2>/dev/null || break
@@ -111,10 +113,6 @@ stop_display() {
     wait "$xvfb" 2>/dev/null || true
     xvfb=""
   fi
-  if [ -n "$display_lock" ]; then
-    exec {display_lock}>&-
-    display_lock=""
-  fi
 }
 
 # The desktop's accessibility bus on that display, as a desktop with assistive technology
@@ -125,22 +123,21 @@ stop_display() {
 a11y_daemon="" a11y_launcher=""
 start_a11y_bus() {
   local dir=$1 tool out i
-  [ -n "$display_lock" ] || fail "the accessibility bus is started on the display of start_display"
+  [ -n "$xvfb" ] || fail "the accessibility bus is started on the display of start_display"
   for tool in dbus-daemon dbus-send /usr/libexec/at-spi-bus-launcher; do
     command -v "$tool" >/dev/null || fail "$tool is missing (run scripts/setup)"
   done
   /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
     fail "python3-pyatspi is missing (run scripts/setup)"
   mkdir -p "$dir" && chmod 700 "$dir"
-  # The buses do not hold the display's lock.
   out=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 \
-    --address="unix:path=$dir/session" 2>&1 {display_lock}>&-) || fail "the session bus did not start: $out"
+    --address="unix:path=$dir/session" 2>&1) || fail "the session bus did not start: $out"
   DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
   a11y_daemon=$(sed -n 2p <<<"$out")
   export DBUS_SESSION_BUS_ADDRESS
   # Its own messages (and those of the registry it starts) go to a log.
   XDG_RUNTIME_DIR=$dir /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 \
-    </dev/null >>"$dir/launcher.log" 2>&1 {display_lock}>&- &
+    </dev/null >>"$dir/launcher.log" 2>&1 &
   a11y_launcher=$!
   # Asked before the launcher holds its name, the session bus would start another one.
   for ((i = 0; i < 100; i++)); do
