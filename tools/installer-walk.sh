@@ -1,7 +1,8 @@
 # shellcheck shell=bash
 # The mouse road of tools/check-medium through a whole installation, on the functions of
-# installer-x.sh (see there what the caller sets). Screenshots are taken once the window
-# has painted.
+# installer-x.sh (see there what the caller sets; the accessibility bus must be running).
+# Buttons, hot-spots and the drive selector are found by their role and name on the bus
+# and clicked at their centre. Screenshots are taken once the window has painted.
 source "$(dirname "${BASH_SOURCE[0]}")/installer-x.sh"
 
 # A screenshot of a window that has just come up or changed, once it has painted.
@@ -11,29 +12,20 @@ settled_shot() {
   shot "$1"
 }
 
-# The message boxes are laid out by the program: the first button is centred at the bottom,
-# 12 pixels above the lower edge of the client area, 25 pixels high. The frame is measured
-# on the main window.
-click_box_button() {
-  geometry "$1"
-  xdotool mousemove --sync $((gx + gw / 2)) $((gy + gh - frame - (12 + 12) * ${scale:-1})) click 1
-}
-
 # From the main window to a running extraction into d:\<folder>, made with Make Dir:
 # install hot-spot, drive d: in the drive selector, Make Dir, Install, Extract.
-# Sets main (the main window) and frame; needs drive_d and target (native folders).
+# Sets main (the main window); needs drive_d and target (native folders).
 walk_to_extraction() {
   local w popup i
   echo "Main window"
   wait_window "$main_title" "the main window" 30
   main=$wid
-  geometry "$main"
-  frame=$(((gw - 489 * ${scale:-1}) / 2))
   if [ -n "$shots" ]; then
     sleep 0.6 # the marquee and the credits are moving in
     shot 01-main-window
   fi
-  move_to "$main" 489 387 330 110 # the install hot-spot lights up under the pointer
+  control_point "$main" "push button" "Install Game"
+  xdotool mousemove --sync "$cx" "$cy" # the install hot-spot lights up under the pointer
   settled_shot 02-install-hot-spot
 
   echo "Install hot-spot -> directory window"
@@ -43,7 +35,7 @@ walk_to_extraction() {
   settled_shot 03-directory-window
 
   echo "Drive selector -> d:"
-  click_at "$dir" 321 335 160 26
+  click_control "$dir" "combo box" Drive
   for ((i = 0; i < 100; i++)); do
     # The drop-down list is a window of its own; the toolkit names it after the program.
     popup=""
@@ -60,11 +52,11 @@ walk_to_extraction() {
   settled_shot 05-drive-d
 
   echo "Make Dir -> make-directory dialog"
-  click_at "$dir" 321 335 163 265
+  click_control "$dir" "push button" "Make Dir"
   wait_window "$mkdir_title" "the make-directory dialog"
   local mkd=$wid
   settled_shot 06-make-directory
-  click_at "$mkd" 282 101 64 80
+  click_control "$mkd" "push button" Ok
   wait_gone "$mkdir_title" "the make-directory dialog"
   wait_window "$dir_title" "the directory window (after Make Dir)"
   dir=$wid
@@ -72,13 +64,13 @@ walk_to_extraction() {
   settled_shot 07-new-folder
 
   echo "Install -> extraction window"
-  click_at "$dir" 321 335 53 265
+  click_control "$dir" "push button" Install
   wait_window "$extract_title" "the extraction window"
   local ext=$wid
   settled_shot 08-extraction-window
 
   echo "Extract"
-  click_at "$ext" 332 142 66 120
+  click_control "$ext" "push button" Extract
 }
 
 # Runs the extraction to its end. The disk prompt and the completion box are both
@@ -119,12 +111,12 @@ follow_extraction() {
 
 # OK on the completion box, back in the main window, out through the exit hot-spot.
 finish_and_exit() {
-  click_box_button "$box"
+  click_control "$box" "push button" OK
   wait_gone "$info_title" "the completion box"
   wait_gone "$dir_title" "the directory window"
   wait_window "$main_title" "the main window (after the installation)"
   settled_shot 12-back-in-main-window
   echo "Exit hot-spot"
-  click_at "$main" 489 387 430 168
+  click_control "$main" "push button" "Exit Installer"
   wait_ended "the exit hot-spot"
 }

@@ -2,8 +2,9 @@
 # Shell functions that drive the installer's windows on an X display of their own with
 # xdotool, as a user would: the display, windows found by title and the installer's pid,
 # waits that poll with a deadline, clicks at client pixels, screenshots, and a failure
-# report with the installer's windows and output. Sourced by tools/installer-walk.sh and
-# the end-to-end tests. The caller sets:
+# report with the installer's windows and output; controls found by role and name on the
+# desktop's accessibility bus (start_a11y_bus, click_control). Sourced by
+# tools/installer-walk.sh and the end-to-end tests. The caller sets:
 #   me               the name messages begin with
 #   pid              the installer's process id (windows are searched by it), or empty
 #   work             a folder whose installer.log holds the installer's output
@@ -13,6 +14,7 @@
 #                    a whole number; default 1): screen and client pixels grow by it
 
 screenshot_tool=${screenshot_tool:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/bin/screenshot}
+control_at=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/control-at
 
 main_title='^Tarnwick Installer\.\.\.$'
 dir_title='^(Select a Directory|Insufficient space on this disk!|Install Aborted!)$'
@@ -56,23 +58,25 @@ fail() {
 # same moment can both take the same free number (as -displayfd does), so the number is
 # held by a lock for as long as the server runs, and none is taken that a server already
 # uses; a server that dies at start (another one took the number unlocked) moves on to the
-# next number. -noreset: without it the server resets when its last client leaves (as the
-# readiness probe below does), and a program connecting during that reset is refused.
+# next number. Only the server holds the lock: a process the run leaves behind (the
+# launcher removes the post-install file minutes later) must not keep the number.
+# -noreset: without it the server resets when its last client leaves (as the readiness
+# probe below does), and a program connecting during that reset is refused.
 xvfb=""
-display_lock=""
 start_display() {
-  local n i lock
+  local n i lock held
   for ((n = 40; n < 100; n++)); do
     [ -e "/tmp/.X11-unix/X$n" ] && continue
     lock=/tmp/tarnwick-display-$n.lock
-    { exec {display_lock}>>"$lock"; } 2>/dev/null || continue
+    { exec {held}>>"$lock"; } 2>/dev/null || continue
     chmod a+rw "$lock" 2>/dev/null || true
-    if ! flock -n "$display_lock" || [ -e "/tmp/.X11-unix/X$n" ]; then
-      exec {display_lock}>&-
+    if ! flock -n "$held" || [ -e "/tmp/.X11-unix/X$n" ]; then
+      exec {held}>&-
       continue
     fi
     Xvfb ":$n" -screen 0 $((800 * ${scale:-1}))x$((600 * ${scale:-1}))x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb=$!
+    exec {held}>&-
     export DISPLAY=:$n
     for ((i = 0; i < 100; i++)); do
       kill -0 "$xvfb" 2>/dev/null || break
@@ -98,6 +102,7 @@ start_wm() {
   fail "$1 did not take the screen within 10s"
 }
 stop_display() {
+  stop_a11y_bus
   if [ -n "$wm" ]; then
     kill "$wm" 2>/dev/null || true
     wait "$wm" 2>/dev/null || true
@@ -108,10 +113,53 @@ stop_display() {
     wait "$xvfb" 2>/dev/null || true
     xvfb=""
   fi
-  if [ -n "$display_lock" ]; then
-    exec {display_lock}>&-
-    display_lock=""
+}
+
+# The desktop's accessibility bus on that display, as a desktop with assistive technology
+# switched on has it: a session bus whose socket is in folder $1 (which must be reachable
+# under the same path wherever the program runs) and the bus launcher on it, its own bus
+# in $1/at-spi. Exports DBUS_SESSION_BUS_ADDRESS: a program started with it turns its
+# toolkit's bridge on. stop_display ends it. No coordinates are guessed without it.
+a11y_daemon="" a11y_launcher=""
+start_a11y_bus() {
+  local dir=$1 tool out i
+  [ -n "$xvfb" ] || fail "the accessibility bus is started on the display of start_display"
+  for tool in dbus-daemon dbus-send /usr/libexec/at-spi-bus-launcher; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (run scripts/setup)"
+  done
+  /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
+    fail "python3-pyatspi is missing (run scripts/setup)"
+  mkdir -p "$dir" && chmod 700 "$dir"
+  out=$(dbus-daemon --session --fork --nopidfile --print-address=1 --print-pid=1 \
+    --address="unix:path=$dir/session" 2>&1) || fail "the session bus did not start: $out"
+  DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
+  a11y_daemon=$(sed -n 2p <<<"$out")
+  export DBUS_SESSION_BUS_ADDRESS
+  # Its own messages (and those of the registry it starts) go to a log.
+  XDG_RUNTIME_DIR=$dir /usr/libexec/at-spi-bus-launcher --launch-immediately --a11y=1 \
+    </dev/null >>"$dir/launcher.log" 2>&1 &
+  a11y_launcher=$!
+  # Asked before the launcher holds its name, the session bus would start another one.
+  for ((i = 0; i < 100; i++)); do
+    kill -0 "$a11y_launcher" 2>/dev/null || fail "the accessibility bus launcher ended at its start: $(tail -n 3 "$dir/launcher.log")"
+    if dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+      org.freedesktop.DBus.NameHasOwner string:org.a11y.Bus 2>/dev/null | grep -q 'boolean true'; then
+      dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress 2>/dev/null |
+        grep -q "unix:path=$dir/at-spi/" && return 0
+    fi
+    sleep 0.1
+  done
+  fail "the accessibility bus did not come up within 10s"
+}
+stop_a11y_bus() {
+  if [ -n "$a11y_launcher" ]; then
+    kill "$a11y_launcher" 2>/dev/null || true
+    wait "$a11y_launcher" 2>/dev/null || true
+    a11y_launcher=""
   fi
+  # Forked away, so not a child to wait for.
+  [ -z "$a11y_daemon" ] || kill "$a11y_daemon" 2>/dev/null || true
+  a11y_daemon=""
 }
 
 key() { xdotool key --clearmodifiers "$@"; }
@@ -208,3 +256,23 @@ client_point() { # window client-width client-height x y
 }
 move_to() { client_point "$@" && xdotool mousemove --sync "$cx" "$cy"; }
 click_at() { move_to "$@" && xdotool click 1; }
+
+# The centre of a control of a window (by id), found on the accessibility bus by its role
+# and name in the window its title names, once it shows and is enabled; sets cx cy. The
+# bridge reports logical pixels at any device pixel ratio, so the control is placed on
+# the window by the ratio of the window's size on the screen to its size on the bus.
+control_point() { # window role name
+  local title out x y w h ax ay aw ah r
+  title=$(xdotool getwindowname "$1" 2>/dev/null) || fail "window $1 is gone"
+  [ -n "$a11y_launcher" ] || fail "no accessibility bus to find the $2 \"$3\" on (start_a11y_bus)"
+  out=$("$control_at" ${pid:+--pid "$pid"} "$title" "$2" "$3" 2>&1) || fail "${out#control-at: }"
+  read -r x y w h ax ay aw ah <<<"$(tr '\n' ' ' <<<"$out")"
+  geometry "$1"
+  r=$((aw > 0 ? gw / aw : 0))
+  [ "$r" -ge 1 ] && [ $((aw * r)) -eq "$gw" ] && [ $((ah * r)) -eq "$gh" ] ||
+    fail "the window \"$title\" is ${gw}x${gh} on the screen but ${aw}x${ah} on the accessibility bus"
+  cx=$((gx + (x - ax) * r + w * r / 2))
+  cy=$((gy + (y - ay) * r + h * r / 2))
+}
+# A real click there, as a user makes it.
+click_control() { control_point "$@" && xdotool mousemove --sync "$cx" "$cy" click 1; }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # A missing volume: the disk prompt comes up, and its Cancel ends the installation in the
-# directory window with "Install Aborted!".
+# directory window with "Install Aborted!" (the button found by its name, clicked).
 . "$(dirname "$0")/e2e.sh" "$1"
 payload=$work/payload
 mkdir -p "$payload"
@@ -10,20 +10,15 @@ volumes=$(ls "$medium"/game.part*.rar | wc -l)
 make_medium game.part1.rar "$volumes"
 mv "$medium/game.part2.rar" "$work/"
 start_display
+start_a11y_bus "$work/a11y"
 start_installer
 wait_window "$main_title" "the main window"
-main=$wid
 to_extraction_by_keyboard
 key alt+e
 wait_window "$info_title" "the disk prompt"
 box=$wid
 shot disk-prompt
-# Buttons OK and Cancel, 75 wide with 8 between them, centred 12 pixels above the
-# lower edge; the frame is as wide as the main window's.
-geometry "$main"
-frame=$(((gw - 489) / 2))
-geometry "$box"
-xdotool mousemove --sync $((gx + gw / 2 + 41)) $((gy + gh - frame - 24)) click 1
+click_control "$box" "push button" Cancel
 wait_window '^Install Aborted!$' "the directory window after the prompt's Cancel"
 [ -z "$(find_window "$info_title")" ] || fail "a box is still up"
 shot aborted

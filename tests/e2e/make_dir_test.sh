@@ -8,6 +8,7 @@ printf 'x' >"$work/README1.TXT"
 make_medium game.rar 1
 mkdir -p "$drive_d/Tarnwick"
 start_display
+start_a11y_bus "$work/a11y"
 start_installer
 wait_window "$main_title" "the main window"
 key ctrl+i
@@ -24,7 +25,7 @@ key Return
 wait_window "$mkdir_title" "the make-directory dialog after the warning"
 click_at "$mkd" 282 101 140 58 # the background between the field and the buttons
 key ctrl+a BackSpace
-click_at "$mkd" 282 101 64 80 # Ok with an empty name
+click_control "$mkd" "push button" Ok # with an empty name
 wait_box '^Tarnwick Installer v1\.1$' "the error box of an empty name"
 shot empty-name
 key Return
