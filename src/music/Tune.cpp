@@ -27,9 +27,10 @@
 namespace {
 
 constexpr int kRate = 44100;
-// About 93 ms a buffer: the output wakes 11 times a second, and music needs no quicker
-// answer than that (a start or stop a tenth of a second late goes unheard).
-constexpr int kDefaultFrames = 4096;
+// About 186 ms a buffer: the output wakes 5 times a second, and background music needs no
+// quicker answer (it starts a fifth of a second after the window, as the players of its day
+// did with their buffers); each wake-up of the sound thread costs more than its mixing.
+constexpr int kDefaultFrames = 8192;
 constexpr int kMinFrames = 256;
 constexpr int kMaxFrames = 8192;
 

@@ -80,7 +80,7 @@ TUNE_API int TUNE_CALL TUNEstartup(void);
 // True when the library is ready; calling it again while ready is harmless.
 TUNE_API int TUNE_CALL TUNEinit(void);
 // Starts playing in the background. pollRate is how many times a second the output asks
-// for sound; 0 takes the default (about 11). Other rates are rounded to a buffer of a power
+// for sound; 0 takes the default (about 5). Other rates are rounded to a buffer of a power
 // of two between 256 and 8192 frames (about 170 down to 5 a second). True when the background
 // play runs, also when it already ran.
 TUNE_API int TUNE_CALL TUNEstartBackgroundPlay(int pollRate);

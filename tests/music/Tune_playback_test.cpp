@@ -10,7 +10,7 @@ using testing_support::TempDir;
 
 namespace {
 
-constexpr long kBuffer = 4096;  // frames a buffer at the default polling rate
+constexpr long kBuffer = 8192;  // frames a buffer at the default polling rate
 
 class TunePlayback : public testing::Test {
   protected:
