@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <algorithm>
+#include <iterator>
 
 #include "framework/Accessibility.h"
 #include "framework/Controls_p.h"
@@ -318,23 +319,12 @@ void TForm::RedrawFrame() {
 
 void TForm::SetCursor(TCursor cursor) {
     if (!window_) return;
-    switch (cursor) {
-        case TCursor::crDefault:
-            window_->unsetCursor();
-            break;
-        case TCursor::crSizeWE:
-            window_->setCursor(Qt::SizeHorCursor);
-            break;
-        case TCursor::crSizeNS:
-            window_->setCursor(Qt::SizeVerCursor);
-            break;
-        case TCursor::crSizeNWSE:
-            window_->setCursor(Qt::SizeFDiagCursor);
-            break;
-        case TCursor::crSizeNESW:
-            window_->setCursor(Qt::SizeBDiagCursor);
-            break;
-    }
+    if (cursor == TCursor::crDefault) return window_->unsetCursor();
+    // The sizing shapes, in the order of TCursor after crDefault.
+    static constexpr Qt::CursorShape kSizing[] = {Qt::SizeHorCursor, Qt::SizeVerCursor,
+                                                  Qt::SizeFDiagCursor, Qt::SizeBDiagCursor};
+    static_assert(std::size(kSizing) == static_cast<size_t>(TCursor::crSizeNESW));
+    window_->setCursor(kSizing[static_cast<int>(cursor) - 1]);
 }
 
 void TForm::WndProc(TMessage& m) {
