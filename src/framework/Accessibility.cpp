@@ -198,6 +198,11 @@ class ControlAccessible : public QAccessibleWidget,
 
     TAccessibleInfo info() const { return alive_.Alive() ? Describe(control_) : TAccessibleInfo{}; }
     bool isValid() const override { return QAccessibleWidget::isValid() && alive_.Alive(); }
+    // A size still to be measured (a label's new text) is settled for the reader.
+    QRect rect() const override {
+        if (alive_.Alive()) control_->SettleBounds();
+        return QAccessibleWidget::rect();
+    }
 
     QAccessible::Role role() const override { return toolkitRole(info().Role); }
     QString text(QAccessible::Text t) const override {

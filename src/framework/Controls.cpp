@@ -104,6 +104,13 @@ void SetWidget(TControl& control, QWidget* widget) {
     syncGeometry(control);
 }
 
+void SettleBoundsBelow(const TWinControl& container) {
+    for (const TControl* c : container.Controls()) {
+        c->SettleBounds();
+        if (auto* w = dynamic_cast<const TWinControl*>(c)) SettleBoundsBelow(*w);
+    }
+}
+
 void TControl::SetParent(TWinControl* parent) {
     if (parent == parent_) return;
     if (parent_) parent_->removeControl(this);
@@ -129,7 +136,13 @@ TForm* TControl::ParentForm() const {
     return nullptr;
 }
 
+void TControl::settleBounds() {
+    boundsPending_ = false;
+    MeasureBounds();
+}
+
 void TControl::SetBounds(int left, int top, int width, int height) {
+    settled();
     if (left == left_ && top == top_ && width == width_ && height == height_) return;
     left_ = left;
     top_ = top;

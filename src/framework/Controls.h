@@ -61,17 +61,25 @@ class TControl : public TComponent {
     // The control itself when it is a form, else null.
     virtual TForm* AsForm() const { return nullptr; }
 
+    // A size that follows the content (an auto-sized label's text) is measured when it is
+    // first read or painted, not at each change of the content: the readers below settle it.
     int Left() const { return left_; }
     int Top() const { return top_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
-    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
-    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
-    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    int Width() const { return settled().width_; }
+    int Height() const { return settled().height_; }
+    void SetLeft(int v) { SetBounds(v, top_, Width(), height_); }
+    void SetTop(int v) { SetBounds(left_, v, Width(), height_); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, Height()); }
+    void SetHeight(int v) { SetBounds(left_, top_, Width(), v); }
+    // Settles a pending measure first, so bounds set here win over it.
     virtual void SetBounds(int left, int top, int width, int height);
-    TRect BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
-    TRect ClientRect() const { return {0, 0, width_, height_}; }
+    TRect BoundsRect() const {
+        settled();
+        return {left_, top_, left_ + width_, top_ + height_};
+    }
+    TRect ClientRect() const { return {0, 0, Width(), Height()}; }
+    // Measures a size left pending now (before a paint of the window, for instance).
+    void SettleBounds() const { settled(); }
 
     bool Visible() const { return visible_; }
     virtual void SetVisible(bool v);
@@ -131,10 +139,24 @@ class TControl : public TComponent {
   protected:
     virtual void FontChanged() { Invalidate(); }
     void setVisibleFlag(bool v) { visible_ = v; }
+    // The content that sets the control's size has changed: MeasureBounds runs before the
+    // bounds are next read, set or painted. A change of content costs no measure this way
+    // (a label showing each name of a run measures once a frame, not once a name).
+    void DeferBounds() { boundsPending_ = true; }
+    // Sets the bounds the content needs (SetBounds).
+    virtual void MeasureBounds() {}
 
   private:
+    // The control itself, with a pending measure done; controls are never made const.
+    const TControl& settled() const {
+        if (boundsPending_) const_cast<TControl*>(this)->settleBounds();
+        return *this;
+    }
+    void settleBounds();
+
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    bool boundsPending_ = false;
     bool visible_ = true;
     bool enabled_ = true;
     bool showHint_ = false;

@@ -32,6 +32,9 @@ inline QWidget* ClientWidgetOf(const TControl& control) {
 // control's bounds and tracks the mouse, and screen readers find the control through it.
 void SetWidget(TControl& control, QWidget* widget);
 
+// Settles the pending sizes of every control below a container (before its window paints).
+void SettleBoundsBelow(const TWinControl& container);
+
 namespace accessibility {
 // Records the control behind a toolkit widget (the control's end records null).
 void Attach(QWidget* widget, TControl* control);

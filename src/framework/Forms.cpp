@@ -619,7 +619,19 @@ void FormWindow::closeEvent(QCloseEvent* e) {
     if (form_->BorderIcons() & biSystemMenu) Dispatch([&] { form_->Close(); });
 }
 
+bool FormWindow::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == exposed_ && e->type() == QEvent::Expose) SettleBoundsBelow(*form_);
+    return false;
+}
+
 bool FormWindow::event(QEvent* e) {
+    // A paint of the window's controls starts at an update request or at an exposure of
+    // the window (seen on the toolkit's window): the sizes of its controls are settled first.
+    if (e->type() == QEvent::UpdateRequest) SettleBoundsBelow(*form_);
+    if (e->type() == QEvent::Show && windowHandle() != exposed_) {
+        exposed_ = windowHandle();
+        if (exposed_) exposed_->installEventFilter(this);
+    }
     // On a screen of another density the window's surface is made anew at its ratio.
     if (e->type() == QEvent::ScreenChangeInternal) form_->layoutWindow();
     // A window manager may hand the focus to a form that takes no input (its owner was

@@ -5,7 +5,9 @@
 
 #include <QEventLoop>
 #include <QPoint>
+#include <QPointer>
 #include <QWidget>
+#include <QWindow>
 
 #include "framework/Controls_p.h"
 #include "framework/Forms.h"
@@ -29,9 +31,12 @@ class FormWindow : public QWidget {
     void contextMenuEvent(QContextMenuEvent*) override;
     void closeEvent(QCloseEvent*) override;
     bool event(QEvent*) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
     TForm* form_;
+    // The toolkit window whose exposures paint this one.
+    QPointer<QWindow> exposed_;
     QPoint dragOffset_;
     bool dragging_ = false;
     int pressedButton_ = 0;

@@ -39,6 +39,11 @@ unsigned TLabel::textFlags() const {
 
 void TLabel::adjustBounds() {
     if (!autoSize_ || IsLoading()) return;
+    DeferBounds();
+    Invalidate();  // the paint that follows settles the size
+}
+
+void TLabel::MeasureBounds() {
     TCanvas probe;
     probe.SetFont(Font());
     TRect r{0, 0, wordWrap_ ? Width() : 0, 0};
@@ -57,6 +62,7 @@ void TLabel::SetCaption(const std::string& caption) {
 
 void TLabel::SetAutoSize(bool a) {
     if (a == autoSize_) return;
+    SettleBounds();  // a size asked for while it was on still applies
     autoSize_ = a;
     adjustBounds();
 }

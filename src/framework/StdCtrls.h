@@ -36,9 +36,11 @@ class TLabel : public TGraphicControl {
     void FontChanged() override;
     // Sizes the label to the text its stored description gave it.
     void Loaded() override;
+    void MeasureBounds() override;
 
   private:
     unsigned textFlags() const;
+    // Asks for a measure of the text when the label sizes itself.
     void adjustBounds();
 
     std::string caption_;

@@ -83,6 +83,39 @@ TEST(ScreenUpdates, AnImageWithoutTransparencyHidesWhatLiesBeneath) {
     EXPECT_FALSE(covering());  // ...and it lets the window show through
 }
 
+// An auto-sized label measures its text when it is read or painted: reads see the size of
+// the latest text, the window paints it at that size, and bounds set or AutoSize turned off
+// after a change keep the order of the calls.
+TEST(ScreenUpdates, AnAutoSizedLabelHasTheSizeOfItsLatestTextWhereverItIsSeen) {
+    TForm form(nullptr);
+    form.SetClientSize(400, 60);
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetBounds(10, 10, 20, 20);
+    form.Show();
+    ASSERT_TRUE(WaitUntil([&] { return form.Showing(); }));
+    auto measured = [&](const std::string& text) {
+        TCanvas probe;
+        probe.SetFont(label->Font());
+        TRect r{0, 0, 0, 0};
+        probe.DrawText(text, r, DT_EXPANDTABS | DT_CALCRECT);
+        return QRect(10, 10, r.Width(), r.Height());
+    };
+    for (int i = 0; i < 50; ++i) label->SetCaption("File Name: data" + std::to_string(i * 7919));
+    const QRect last = measured(label->Caption());
+    ASSERT_TRUE(WaitUntil([&] { return WidgetOf(*label)->geometry() == last; }));
+    EXPECT_EQ(label->BoundsRect().ToQRect(), last);
+
+    label->SetCaption("Processing: a longer name");
+    EXPECT_EQ(label->Width(), measured(label->Caption()).width());
+    label->SetCaption("Short");
+    label->SetWidth(300);  // set after the change: it wins
+    EXPECT_EQ(label->Width(), 300);
+    label->SetCaption("Short and then not");
+    label->SetAutoSize(false);  // the change before still sizes the label
+    EXPECT_EQ(label->Width(), measured("Short and then not").width());
+}
+
 // Timers that fall due together are served in one wake-up, in the order of their due times,
 // the one marked last after the others, none before its time.
 TEST(TimerQueue, DueTimersShareAWakeUpInOrderAndNoneComesEarly) {
