@@ -40,7 +40,6 @@ unsigned TLabel::textFlags() const {
 void TLabel::adjustBounds() {
     if (!autoSize_ || IsLoading()) return;
     DeferBounds();
-    Invalidate();  // the paint that follows settles the size
 }
 
 void TLabel::MeasureBounds() {
@@ -65,6 +64,7 @@ void TLabel::SetAutoSize(bool a) {
     SettleBounds();  // a size asked for while it was on still applies
     autoSize_ = a;
     adjustBounds();
+    Invalidate();  // the paint settles the size
 }
 
 void TLabel::SetTransparent(bool t) {
@@ -101,6 +101,7 @@ void TLabel::FontChanged() {
 void TLabel::Loaded() {
     TGraphicControl::Loaded();
     adjustBounds();
+    Invalidate();
 }
 
 void TLabel::DescribeAccessible(TAccessibleInfo& info) const {

@@ -34,13 +34,13 @@ class TLabel : public TGraphicControl {
   protected:
     void Paint() override;
     void FontChanged() override;
-    // Sizes the label to the text its stored description gave it.
+    // Sizes the label to the text its stored description gave it (at its first paint).
     void Loaded() override;
     void MeasureBounds() override;
 
   private:
     unsigned textFlags() const;
-    // Asks for a measure of the text when the label sizes itself.
+    // Asks for a measure of the text when the label sizes itself; the caller invalidates.
     void adjustBounds();
 
     std::string caption_;

@@ -33,15 +33,26 @@ struct PaintCounter : QObject {
     }
 };
 
+// A label at (10, 10) on a window; Show() shows the window and waits for it.
+struct LabelOnForm {
+    TForm form{nullptr};
+    TLabel* label = new TLabel(&form);
+    LabelOnForm() {
+        form.SetClientSize(400, 60);
+        label->SetParent(&form);
+        label->SetBounds(10, 10, 150, 20);
+    }
+    bool Show() {
+        form.Show();
+        return WaitUntil([&] { return form.Showing(); });
+    }
+};
+
 TEST(ScreenUpdates, ABurstOfRepaintsReachesTheScreenOnceAFrameAndEndsWithTheLast) {
-    TForm form(nullptr);
-    form.SetClientSize(200, 60);
-    auto* label = new TLabel(&form);
-    label->SetParent(&form);
-    label->SetBounds(10, 10, 150, 20);
+    LabelOnForm shown;
+    TLabel* label = shown.label;
     label->SetAutoSize(false);
-    form.Show();
-    ASSERT_TRUE(WaitUntil([&] { return form.Showing(); }));
+    ASSERT_TRUE(shown.Show());
     PaintCounter counter;
     counter.label = label;
     WidgetOf(*label)->installEventFilter(&counter);
@@ -67,13 +78,10 @@ TEST(ScreenUpdates, ABurstOfRepaintsReachesTheScreenOnceAFrameAndEndsWithTheLast
 }
 
 TEST(ScreenUpdates, AnImageWithoutTransparencyHidesWhatLiesBeneath) {
-    TForm form(nullptr);
-    form.SetClientSize(200, 60);
-    auto* label = new TLabel(&form);
-    label->SetParent(&form);
+    LabelOnForm shown;
+    TLabel* label = shown.label;
     label->SetCaption("Tarn");
-    form.Show();
-    ASSERT_TRUE(WaitUntil([&] { return form.Showing(); }));
+    ASSERT_TRUE(shown.Show());
     auto covering = [&] { return WidgetOf(*label)->testAttribute(Qt::WA_OpaquePaintEvent); };
     label->Repaint();
     EXPECT_TRUE(covering());  // the label fills its background
@@ -87,12 +95,9 @@ TEST(ScreenUpdates, AnImageWithoutTransparencyHidesWhatLiesBeneath) {
 // see the size of the latest text, and bounds set or AutoSize turned off after a change
 // keep the order of the calls.
 TEST(ScreenUpdates, AnAutoSizedLabelHasTheSizeOfItsLatestTextWhereverItIsSeen) {
-    TForm form(nullptr);
-    form.SetClientSize(400, 60);
-    auto* label = new TLabel(&form);
-    label->SetParent(&form);
-    label->SetBounds(10, 10, 20, 20);
-    form.Show();
+    LabelOnForm shown;
+    TLabel* label = shown.label;
+    shown.Show();
     auto measured = [&](const std::string& text) {
         TCanvas probe;
         probe.SetFont(label->Font());
